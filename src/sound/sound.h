@@ -1,0 +1,31 @@
+// Sound: looping background music in two tracks and numbered effects.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+extern int16_t BgmTrack;       // 0 none, 1, 2
+extern int32_t BgmLoop[3];     // per track, the position it starts at when opened
+extern std::string BgmPos;     // reply of the last position query
+extern const char* const BgmFiles[3];
+extern const int32_t BgmEnd[3];
+extern const int32_t BgmRestart[3];
+
+// Sends a music command ("open PATH alias bgm", "play bgm", ...); the reply
+// receives the answer text. Returns the return code as text.
+std::string MciCommand(std::string_view command, std::string& reply);
+void BgmOpen(int16_t track);
+void BgmPlay();
+void BgmStop();
+void BgmClose();
+void BgmUpdate();
+void SwitchBgm(int16_t n);
+
+void PlayEffect(int16_t n);
+void StopEffects();
+
+// Opens the audio output (no device in the headless backend). Never fails:
+// without a device, a SoundFont or the files the game stays silent.
+void SoundInit(const std::string& soundFontOverride);
+void SoundShutdown();
