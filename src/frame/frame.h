@@ -27,6 +27,9 @@ int Main(int argc, char** argv);
 void Form_Load();
 void Form_Unload();
 void SetUpWindow();
+// For tests and tools: the headless backend, the surfaces and sheets, the
+// program folder and the random seed, without running the start-up reset.
+void InitHeadlessSession(const std::string& appDir, uint64_t seed);
 // Data file path: AppDir + a relative name written with backslashes.
 std::string DataPath(std::string_view relative);
 // Stops the program with a message on stderr (and a box when a window exists).
