@@ -23,6 +23,7 @@ extern Surface LogoChip;    // the intro logo
 constexpr int32_t kScreenWidth = 512;
 constexpr int32_t kScreenHeight = 368;  // visible rows of the 384-row surfaces
 
+// Runs the program; returns the exit status on a normal quit.
 int Main(int argc, char** argv);
 void Form_Load();
 void Form_Unload();
@@ -55,6 +56,9 @@ void WaitMs(int32_t& ms);
 void DelayTicks(int32_t ms);
 // Steps 4 and 5 of every frame loop: measure the frame and wait out the period.
 void PaceFrame(int32_t period);
+// Instrumentation for benchmarks: called right before and right after the
+// wait of every PaceFrame (also when no wait is needed). Null normally.
+extern void (*FrameWaitHook)(bool begin);
 
 // R(N): a uniform whole number 0..N-1 (the integer part of N·u, u in [0, 1)).
 double Rnd();
