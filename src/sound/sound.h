@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
-extern int16_t BgmTrack;    // 0 none, 1, 2
-extern int32_t BgmLoop[3];  // per track, the position it starts at when opened
-extern std::string BgmPos;  // reply of the last position query
+extern int16_t BgmTrack;       // 0 none, 1, 2
+extern int32_t BgmLoop[3];     // per track, the position it starts at when opened
+extern std::string BgmPos;     // reply of the last position query
 extern const char* const BgmFiles[3];
 extern const int32_t BgmEnd[3];
 extern const int32_t BgmRestart[3];
