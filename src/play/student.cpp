@@ -130,7 +130,16 @@ int16_t PickupGain(int16_t ability, int16_t talent) {
   } else {
     factor = 0.3;
   }
-  // Ties go to the even neighbour (the default rounding mode).
-  const double gain = std::nearbyint(talent * factor);
+  // The exact product of the talent and the factor's double value, rounded
+  // to the nearest whole number with ties to even. The double product can
+  // round up onto a half (5 x 0.7 gives 3.5) when the exact one lies just
+  // below it; fma recovers the part that was lost and decides.
+  const double t = talent;
+  const double product = t * factor;
+  const double lost = std::fma(t, factor, -product);
+  double gain = std::nearbyint(product);
+  if (std::fabs(product - std::trunc(product)) == 0.5 && lost != 0) {
+    gain = lost > 0 ? std::ceil(product) : std::floor(product);
+  }
   return gain < 1 ? 1 : static_cast<int16_t>(gain);
 }
