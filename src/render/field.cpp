@@ -73,8 +73,8 @@ void PutFieldRow(int row) {
 }  // namespace
 
 void DrawField() {
-  // The title set this background colour just before; setting it clears.
-  SetBackColour(Display[2], RGB(0, 36, 72));
+  // Clear to the background colour the title has just set.
+  SetBackColour(Display[2], Display[2].BackColour);
   for (int i = 0; i <= 23; ++i) {
     DrawFilledBox(Display[2], 320, 16 * i, 496, 16 * i + 15, RGB(0, 70 - 2 * i, 120 - 4 * i));
   }
