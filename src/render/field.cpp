@@ -1,6 +1,8 @@
 // The play field background: the frame, the road between its verges and the
 // two panels, drawn once a year into Display(2), then scrolled a row per day.
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 #include "draw/draw.h"
 #include "frame/frame.h"
@@ -8,6 +10,8 @@
 #include "render/render.h"
 
 namespace {
+
+constexpr std::string_view kLabelFont = "HGP創英角ﾎﾟｯﾌﾟ体";
 
 struct Tile {
   int16_t X, Y;  // the 16 x 16 cell on Chip(0)
@@ -75,6 +79,12 @@ void PutFieldRow(int row) {
 void DrawField() {
   // Clear to the background colour the title has just set.
   SetBackColour(Display[2], Display[2].BackColour);
+  // Print every character of the day labels once where the tiles will go,
+  // so their glyphs are loaded now rather than during play.
+  const std::string font = Display[2].FontName;
+  SetFontName(Display[2], kLabelFont);
+  PrintAt(Display[2], 16, 0, 9, false, RGB(0, 128, 0), " 0123456789日");
+  SetFontName(Display[2], font);
   for (int i = 0; i <= 23; ++i) {
     DrawFilledBox(Display[2], 320, 16 * i, 496, 16 * i + 15, RGB(0, 70 - 2 * i, 120 - 4 * i));
   }
@@ -104,7 +114,7 @@ void DrawField() {
 }
 
 void DrawDayBanner() {
-  SetFontName(Display[2], "HGP創英角ﾎﾟｯﾌﾟ体");
+  SetFontName(Display[2], kLabelFont);
   // Move the field down one row. The rows overlap, so copy from the bottom
   // up: each source row is read before anything lands on it.
   for (int r = 20; r >= 0; --r) {
