@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "frame/frame.h"
@@ -100,15 +101,20 @@ void OnWait(bool begin) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
   namespace fs = std::filesystem;
+  // --game DIR: the game folder whose da/ the year is played with.
+  fs::path game = KURUNOA_GAME_DIR;
+  for (int i = 1; i + 1 < argc; ++i) {
+    if (std::string_view(argv[i]) == "--game") game = argv[i + 1];
+  }
   char pattern[] = "/tmp/kurunoa-bench-XXXXXX";
   if (!mkdtemp(pattern)) {
     std::perror("bench_year: mkdtemp");
     return 1;
   }
   const fs::path dir = pattern;
-  fs::copy(fs::path(KURUNOA_GAME_DIR) / "da", dir / "da", fs::copy_options::recursive);
+  fs::copy(game / "da", dir / "da", fs::copy_options::recursive);
   // Skip the intro, start a year at the front school and walk up all year;
   // after the year end confirm the name and quit from the title.
   std::ofstream(dir / "input.txt") << "0 SPACE\n1 -\n3 SPACE\n4 -\n10 UP\n"
@@ -117,13 +123,13 @@ int main() {
   const std::string input = (dir / "input.txt").string();
   std::vector<std::string> args = {"kurunoa", "--headless", "--seed", "20240401",    "--app-dir",
                                    appDir,    "--input",    input,    "--max-polls", "13000"};
-  std::vector<char*> argv;
-  for (std::string& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
+  std::vector<char*> mainArgv;
+  for (std::string& a : args) mainArgv.push_back(a.data());
+  mainArgv.push_back(nullptr);
 
   gWorkMs.reserve(20000);
   FrameWaitHook = OnWait;
-  const int status = Main(static_cast<int>(args.size()), argv.data());
+  const int status = Main(static_cast<int>(args.size()), mainArgv.data());
   FrameWaitHook = nullptr;
   Report();
   fs::remove_all(dir);
