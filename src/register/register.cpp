@@ -31,6 +31,7 @@ int16_t NameCursor;
 
 std::string RegisterSaveError;
 int32_t RegisterFailAtStep;
+int32_t RegisterFailSteps = 1;
 
 namespace {
 
@@ -134,7 +135,11 @@ int32_t SaveStep;
 
 // Counts one file operation; true when the test hook fails it.
 bool Injected(int error) {
-  if (++SaveStep != RegisterFailAtStep) return false;
+  ++SaveStep;
+  if (RegisterFailAtStep <= 0 || SaveStep < RegisterFailAtStep ||
+      SaveStep >= RegisterFailAtStep + RegisterFailSteps) {
+    return false;
+  }
   errno = error;
   return true;
 }
@@ -368,14 +373,22 @@ void SortGraduates() {
     total[p] = g >= 0 && g <= kSlots ? GradScore[g][4] : 0;
   }
   for (int32_t a = 1; a < n; ++a) {
+    // Position a is held in registers while b runs; the exchange is written
+    // without a branch, since on a shuffled register it is taken at random.
     int32_t totalA = total[a];
+    int32_t recordA = RankOrder[a];
     for (int32_t b = a + 1; b <= n; ++b) {
-      if (totalA < total[b]) {
-        Swap(RankOrder[a], RankOrder[b]);
-        std::swap(totalA, total[b]);
-      }
+      const int32_t totalB = total[b], recordB = RankOrder[b];
+      const int32_t exchange = -static_cast<int32_t>(totalA < totalB);  // all bits or none
+      const int32_t flipTotal = (totalA ^ totalB) & exchange;
+      const int32_t flipRecord = (recordA ^ recordB) & exchange;
+      totalA ^= flipTotal;
+      recordA ^= flipRecord;
+      total[b] = totalB ^ flipTotal;
+      RankOrder[b] = static_cast<int16_t>(recordB ^ flipRecord);
     }
     total[a] = totalA;
+    RankOrder[a] = static_cast<int16_t>(recordA);
   }
   for (int32_t p = n; p >= 1; --p) {
     if (RankOrder[p] == CurGrad) CurRank = static_cast<int16_t>(p);

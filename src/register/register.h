@@ -55,8 +55,10 @@ constexpr int32_t kMaxStoredGraduates = 999;
 // disk would. A save counts its operations from 1: open, write, sync and
 // close of the da2 temporary file (1..4), the same for da1 (5..8), the
 // rename of da2 (9), the rename of da1 (10), then, should that last rename
-// fail, the steps that put the old da2 back (11..).
+// fail, the steps that put the old da2 back (11..). RegisterFailSteps
+// operations fail from there on (1 unless a test sets more).
 extern int32_t RegisterFailAtStep;
+extern int32_t RegisterFailSteps;
 
 // Back to an empty register: no records, identity order, empty last name,
 // no save error. The start-up state without files.
