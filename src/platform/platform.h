@@ -28,9 +28,10 @@ struct Surface {
   int32_t Width = 0;
   int32_t Height = 0;
   std::vector<uint32_t> Pixels;
-  std::string FontName;   // used by SurfaceText
-  int32_t LineWidth = 1;  // 1 or 2, used by lines and boxes
-  bool Dirty = false;     // set by every write; the screen is presented when dirty
+  std::string FontName;            // used by SurfaceText
+  int32_t LineWidth = 1;           // 1 or 2, used by lines and boxes
+  uint32_t BackColour = 0xFFFFFF;  // what a clear fills with
+  bool Dirty = false;              // set by every write; the screen is presented when dirty
 };
 
 void SurfaceResize(Surface& s, int32_t w, int32_t h, uint32_t fill);
@@ -47,6 +48,8 @@ void SurfaceFillBox(Surface& s, int32_t x1, int32_t y1, int32_t x2, int32_t y2, 
 // UTF-8 text in s.FontName: top of the line at y, transparent background.
 void SurfaceText(Surface& s, int32_t x, int32_t y, int32_t points, bool bold, uint32_t colour,
                  std::string_view utf8);
+// The font file a font name resolves to (for diagnostics and tests).
+std::string FontFileFor(std::string_view name);
 // Width in pixels that SurfaceText would advance.
 int32_t SurfaceTextWidth(const Surface& s, int32_t points, bool bold, std::string_view utf8);
 
