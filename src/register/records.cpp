@@ -8,7 +8,15 @@
 #include "register/table.h"
 
 std::string_view FormatScoreText(int32_t whole, int32_t tenths, char* buf) {
-  int32_t n = FormatPlainNumber(whole, buf);
+  // Abilities can fall below zero; both parts then carry the sign, and the
+  // text shows it once, in front: -15 is "-1.5", not "-1.-5".
+  int32_t n = 0;
+  if (whole < 0 || tenths < 0) {
+    buf[n++] = '-';
+    whole = -whole;  // a tenth of a 32-bit value, so it negates safely
+    tenths = -tenths;
+  }
+  n += FormatPlainNumber(whole, buf + n);
   buf[n++] = '.';
   n += FormatPlainNumber(tenths, buf + n);
   return std::string_view(buf, static_cast<size_t>(n));

@@ -11,6 +11,7 @@
 #include "draw/draw.h"
 #include "frame/frame.h"
 #include "register/register.h"
+#include "register/table.h"
 
 namespace {
 
@@ -110,6 +111,21 @@ TEST_F(Screens, CountDigitsAreRightAligned) {
     }
     EXPECT_FALSE(Touched(Display[1], 322, 320, 331, 335));
     EXPECT_FALSE(Touched(Display[1], 372, 320, 381, 335));
+  }
+}
+
+TEST(ScoreText, WholePartPointTenths) {
+  struct Case {
+    int32_t Score;
+    const char* Text;
+  };
+  const Case cases[] = {
+      {512, "51.2"}, {5, "0.5"},   {1000, "100.0"}, {0, "0.0"},
+      {-15, "-1.5"}, {-5, "-0.5"}, {-20, "-2.0"},   {-2147483647 - 1, "-214748364.8"},
+  };
+  for (const Case& c : cases) {
+    char buf[32];
+    EXPECT_EQ(FormatScoreText(c.Score / 10, c.Score % 10, buf), c.Text) << c.Score;
   }
 }
 
