@@ -228,6 +228,7 @@ bool WriteRegisterFiles(const std::string& da1, const std::string& da2, std::str
     ::unlink(temp2.c_str());
     return false;
   }
+  SyncFolderOf(path2);  // the new da2 is on disk before da1 can point at it
   if (!RenameFile(temp1, path1, error)) {
     ::unlink(temp1.c_str());
     std::string restoreError;
