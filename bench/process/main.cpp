@@ -68,10 +68,10 @@ double StartupMs(const fs::path& game, const fs::path& dir) {
   std::ofstream(dir / "startup.txt") << "0 SPACE\n";
   std::vector<double> times;
   for (int i = 0; i < 5; ++i) {
-    const Child c = RunAndWait({(game / "kurunoa").string(), "--headless", "--seed", "1",
-                                "--app-dir", dir.string(), "--input",
-                                (dir / "startup.txt").string(), "--max-polls", "1"},
-                               nullptr);
+    const Child c =
+        RunAndWait({(game / "kurunoa").string(), "--headless", "--seed", "1", "--app-dir",
+                    dir.string(), "--input", (dir / "startup.txt").string(), "--max-polls", "1"},
+                   nullptr);
     if (c.Status != 3) return -1;
     times.push_back(c.WallMs);
   }
@@ -97,10 +97,10 @@ bool Pacing(const fs::path& game, const fs::path& dir, double* cpuPct, double* j
   for (int p = 20; p < 380; p += 40) script << p << " LEFT\n" << p + 20 << " RIGHT,SPACE\n";
   std::ofstream(dir / "pacing.txt") << script.str();
   const fs::path trace = dir / "pacing.jsonl";
-  const Child c = RunAndWait({(game / "kurunoa").string(), "--seed", "1", "--scale", "1",
-                              "--app-dir", dir.string(), "--input", (dir / "pacing.txt").string(),
-                              "--trace", trace.string(), "--max-polls", "380"},
-                             display.c_str());
+  const Child c = RunAndWait(
+      {(game / "kurunoa").string(), "--seed", "1", "--scale", "1", "--app-dir", dir.string(),
+       "--input", (dir / "pacing.txt").string(), "--trace", trace.string(), "--max-polls", "380"},
+      display.c_str());
   kill(xvfb, SIGTERM);
   waitpid(xvfb, nullptr, 0);
   if (c.Status != 3) return false;
