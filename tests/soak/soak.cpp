@@ -45,12 +45,20 @@ void AddYear(Script& s, std::mt19937& rng) {
   const int64_t yearStart = s.Poll - 2;
   const char* keys[] = {"LEFT", "RIGHT", "UP", "DOWN", "SPACE", "ENTER", "-", "-", "LEFT,SPACE"};
   std::uniform_int_distribution<int> pick(0, 8), length(1, 40);
-  while (s.Poll < yearStart + kCalendarFrames - 40) s.Hold(keys[pick(rng)], length(rng));
-  s.Hold("-", static_cast<int>(yearStart + kCalendarFrames - s.Poll) + 1);
-  for (int attempt = 0; attempt < 3; ++attempt) {
-    s.Hold("-", 200);  // any faint is over
+  while (s.Poll < yearStart + kCalendarFrames - 440) s.Hold(keys[pick(rng)], length(rng));
+  // Rest on the left verge as the calendar runs out, for stamina to walk on.
+  s.Hold("LEFT", static_cast<int>(yearStart + kCalendarFrames - 360 - s.Poll));
+  s.Hold("SPACE", 360);
+  s.Hold("-", 1);
+  // From the verge: twelve steps right (x 112) and up to the gate. Two more
+  // tries from wherever the student stands, after any faint is over. No
+  // Space from here on: on the year-end screen it would confirm the name.
+  s.Hold("RIGHT", 24);
+  s.Hold("UP", 80);
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    s.Hold("-", 200);
     s.Hold("LEFT", 80);
-    s.Hold("RIGHT", 24);  // twelve steps from the left verge: x 112
+    s.Hold("RIGHT", 24);
     s.Hold("UP", 80);
   }
   for (int k = 0; k < 8; ++k) {
@@ -128,7 +136,8 @@ int main(int argc, char** argv) {
   const pid_t pid = fork();
   if (pid == 0) {
     execl(argv[1], argv[1], "--headless", "--seed", "1234", "--app-dir", dir.c_str(), "--input",
-          (dir / "keys.txt").c_str(), "--trace", fifo.c_str(), static_cast<char*>(nullptr));
+          (dir / "keys.txt").c_str(), "--trace", fifo.c_str(), "--record",
+          (dir / "run.rec").c_str(), static_cast<char*>(nullptr));
     _exit(127);
   }
   FILE* trace = std::fopen(fifo.c_str(), "r");
@@ -168,6 +177,9 @@ int main(int argc, char** argv) {
     failure = "memory grew by " + std::to_string(growth) + " KB";
   std::printf("soak: %d years, rss growth %ld KB: %s\n", done, growth,
               failure.empty() ? "passed" : failure.c_str());
-  fs::remove_all(dir);
+  if (failure.empty() || std::getenv("SOAK_CLEAN"))
+    fs::remove_all(dir);
+  else
+    std::printf("soak: run folder kept in %s\n", dir.c_str());
   return failure.empty() ? 0 : 1;
 }
