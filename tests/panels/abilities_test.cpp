@@ -48,8 +48,8 @@ TEST_F(PanelTest, GaugeBarsEndWhereTheAbilityReaches) {
     int32_t FirstEmpty;  // first column past it that keeps the background
     uint32_t Colour;
   } cases[] = {
-      {250, 0, 369, 0},           {499, 426, 429, kLightBlue}, {500, 426, 429, kLightRed},
-      {521, 433, 434, kLightRed},                              // 433.04 rounds down
+      {250, 0, 369, 0},           {499, 426, 429, kLightBlue},
+      {500, 426, 429, kLightRed}, {521, 433, 434, kLightRed},  // 433.04 rounds down
       {523, 434, 435, kLightRed},                              // 433.52 rounds up
       {750, 486, 489, kLightRed}, {999, 486, 489, kLightRed},  // would reach 547 without the stop
                                                                // at the right end

@@ -120,7 +120,7 @@ TEST_F(ScheduleTest, PanelCoversBothPanelsAndTheDivider) {
   DrawSchedule();
   // The gradient over the divider row and the two panels; the frame band
   // tile over the junctions; the white outline around it all.
-  EXPECT_EQ(PixelAt(Display[1], 400, 168), RGB(0, 70 - 20, 120 - 40));
+  EXPECT_EQ(PixelAt(Display[1], 480, 168), RGB(0, 70 - 20, 120 - 40));
   EXPECT_EQ(PixelAt(Display[1], 480, 340), RGB(0, 70 - 42, 120 - 84));
   EXPECT_EQ(PixelAt(Display[1], 304, 160), RGB(90, 90, 0));
   EXPECT_EQ(PixelAt(Display[1], 310, 175), RGB(90, 90, 0));
