@@ -4,9 +4,11 @@
 // screenshots taken during the scene.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -38,9 +40,16 @@ class PtaRunTest : public ::testing::Test {
     return ::testing::TempDir() + "kurunoa_pta_run_" + name;
   }
 
-  GameRun Play(const std::string& script, int64_t maxPolls, const std::string& shots = "") {
+  // Keys by poll; a later entry for the same poll replaces the earlier one.
+  using Script = std::map<int64_t, std::string>;
+
+  GameRun Play(const Script& script, int64_t maxPolls, const std::string& shots = "") {
     const std::string input = Temp("input.txt"), trace = Temp("trace.jsonl");
-    std::ofstream(input) << script;
+    std::remove(trace.c_str());
+    {
+      std::ofstream out(input);
+      for (const auto& [poll, keys] : script) out << poll << " " << keys << "\n";
+    }
     const std::string command = std::string(KURUNOA_BIN) + " --headless --seed 5 --app-dir " +
                                 KURUNOA_GAME_DIR + " --input " + input + " --trace " + trace +
                                 " --max-polls " + std::to_string(maxPolls) + shots +
@@ -72,10 +81,6 @@ class PtaRunTest : public ::testing::Test {
     }
     return -1;
   }
-
-  static std::string Line(int64_t poll, const char* keys) {
-    return std::to_string(poll) + " " + keys + "\n";
-  }
 };
 
 uint32_t PixelAt(const Surface& s, int32_t x, int32_t y) {
@@ -84,11 +89,10 @@ uint32_t PixelAt(const Surface& s, int32_t x, int32_t y) {
 
 TEST_F(PtaRunTest, PresidentCancelsTheFirstContestedEventAtTheLeftSchool) {
   // Skip the intro, then choose the second entry (the left school).
-  std::string script = Line(0, "SPACE") + Line(2, "-");
+  Script script = {{0, "SPACE"}, {2, "-"}};
   const int64_t title = FirstPollInMode(Play(script, 40), 0);
   ASSERT_GE(title, 0) << "the intro did not end";
-  script += Line(title + 2, "DOWN") + Line(title + 4, "-") + Line(title + 6, "SPACE") +
-            Line(title + 8, "-");
+  script.insert({{title + 2, "DOWN"}, {title + 4, "-"}, {title + 6, "SPACE"}, {title + 8, "-"}});
   const GameRun start = Play(script, title + 60);
   const int64_t play = FirstPollInMode(start, 1);
   ASSERT_GE(play, 0) << "the year did not start";
@@ -102,8 +106,10 @@ TEST_F(PtaRunTest, PresidentCancelsTheFirstContestedEventAtTheLeftSchool) {
   // Until then the student rests at the left verge, clear of the earlier
   // gates in the middle of the road, then walks twelve steps to the right.
   const int64_t enter = play + (210 - 15) * 16;
-  script += Line(play, "LEFT") + Line(play + 30, "SPACE") + Line(enter + 240, "RIGHT") +
-            Line(enter + 264, "-");
+  script.insert({{std::max(play, title + 9) + 1, "LEFT"},
+                 {play + 40, "SPACE"},
+                 {enter + 240, "RIGHT"},
+                 {enter + 264, "-"}});
   const GameRun walk = Play(script, enter + 400);
   const int64_t unseen = FirstPollInMode(walk, 6);
   ASSERT_GE(unseen, 0) << "no PTA scene; the student ended at x " << walk.Trace.back().X;
@@ -115,8 +121,8 @@ TEST_F(PtaRunTest, PresidentCancelsTheFirstContestedEventAtTheLeftSchool) {
   // on poll first + t. A press on frame 1 is ignored; presses on frames 4,
   // 7, 10, 13 turn to pages 2..5 and the one on frame 16 ends the scene.
   const int64_t first = unseen + 1;
-  script += Line(first + 1, "SPACE") + Line(first + 2, "-");
-  for (int t = 4; t <= 16; t += 3) script += Line(first + t, "SPACE") + Line(first + t + 1, "-");
+  script.insert({{first + 1, "SPACE"}, {first + 2, "-"}});
+  for (int t = 4; t <= 16; t += 3) script.insert({{first + t, "SPACE"}, {first + t + 1, "-"}});
   const std::string page2 = Temp("page2.png"), page3 = Temp("page3.png"),
                     notice = Temp("notice.png");
   // A screenshot at poll P shows the frame presented on poll P - 1.
