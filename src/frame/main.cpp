@@ -11,6 +11,7 @@
 #include "frame/session.h"
 #include "play/play.h"
 #include "register/register.h"
+#include "render/render.h"
 #include "sound/sound.h"
 #include "title/title.h"
 
@@ -148,6 +149,7 @@ void Form_Load() {
   LoadPtaLines();
   LoadRegister();
   BuildGraduateNames();
+  WarmPlayText();
 }
 
 void Form_Unload() {
