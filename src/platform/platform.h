@@ -28,9 +28,10 @@ struct Surface {
   int32_t Width = 0;
   int32_t Height = 0;
   std::vector<uint32_t> Pixels;
-  std::string FontName;   // used by SurfaceText
-  int32_t LineWidth = 1;  // 1 or 2, used by lines and boxes
-  bool Dirty = false;     // set by every write; the screen is presented when dirty
+  std::string FontName;            // used by SurfaceText
+  int32_t LineWidth = 1;           // 1 or 2, used by lines and boxes
+  uint32_t BackColour = 0xFFFFFF;  // what a clear fills with
+  bool Dirty = false;              // set by every write; the screen is presented when dirty
 };
 
 void SurfaceResize(Surface& s, int32_t w, int32_t h, uint32_t fill);

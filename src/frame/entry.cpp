@@ -1,0 +1,3 @@
+#include "frame/frame.h"
+
+int main(int argc, char** argv) { return Main(argc, argv); }

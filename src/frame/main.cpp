@@ -1,0 +1,202 @@
+// Start-up, the surfaces and the mode loop.
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+#include "draw/draw.h"
+#include "frame/frame.h"
+#include "frame/session.h"
+#include "play/play.h"
+#include "register/register.h"
+#include "sound/sound.h"
+#include "title/title.h"
+
+int16_t GameMode = -1;
+std::string AppDir;
+std::string FilePath;
+Surface Display[3];
+Surface Chip[4];
+Surface LogoChip;
+
+namespace {
+
+std::string ProgramFolder() {
+  std::error_code ec;
+  std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (ec) return std::filesystem::current_path().string();
+  return exe.parent_path().string();
+}
+
+// A sheet from the artwork compiled into the program; plain white when the
+// artwork is missing, so the game still runs.
+void LoadSheet(Surface& sheet, const char* name, int32_t w, int32_t h) {
+  SurfaceResize(sheet, w, h, RGB(255, 255, 255));
+  std::size_t size = 0;
+  const unsigned char* data = EmbeddedAsset(name, &size);
+  if (!data) return;
+  Surface picture;
+  std::string error;
+  if (!SurfaceLoadPng(picture, data, size, &error)) {
+    std::fprintf(stderr, "kurunoa: artwork %s: %s\n", name, error.c_str());
+    return;
+  }
+  SurfaceBlit(sheet, 0, 0, picture.Width, picture.Height, picture, 0, 0, SRCCOPY);
+}
+
+void SetUpSurfaces() {
+  for (Surface& d : Display) {
+    SurfaceResize(d, 512, 384, RGB(255, 255, 255));
+    d.FontName = "ＭＳ Ｐゴシック";
+  }
+  LoadSheet(Chip[0], "chip0.png", 288, 288);
+  LoadSheet(Chip[1], "chip1.png", 288, 288);
+  LoadSheet(Chip[2], "chip2.png", 288, 288);
+  LoadSheet(LogoChip, "logo.png", 96, 128);
+  LoadSheet(Chip[3], "chip3.png", 288, 288);
+  PlatformSetScreen(&Display[0]);
+}
+
+}  // namespace
+
+std::string DataPath(std::string_view relative) {
+  std::string path = AppDir;
+  for (char c : relative) path.push_back(c == '\\' ? '/' : c);
+  return path;
+}
+
+void FatalError(const std::string& message) {
+  std::fprintf(stderr, "kurunoa: %s\n", message.c_str());
+  PlatformMessageBox("Kurunoa", message);
+  EndProcess(1);
+}
+
+void EndProcess(int status) {
+  SessionClose();
+  SoundShutdown();
+  PlatformShutdown();
+  std::fflush(nullptr);
+  std::_Exit(status);
+}
+
+void SetUpWindow() {
+  uint64_t seed =
+      Options.SeedGiven
+          ? Options.Seed
+          : static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
+                static_cast<uint64_t>(getpid());
+  SeedRandom(seed);
+  SessionStartRecording(seed);
+  AppDir = Options.AppDir.empty() ? ProgramFolder() : Options.AppDir;
+  if (AppDir.empty() || AppDir.back() != '/') AppDir.push_back('/');
+  SetUpSurfaces();
+  SoundInit(Options.SoundFont);
+}
+
+void InitHeadlessSession(const std::string& appDir, uint64_t seed) {
+  PlatformOptions po;
+  po.Headless = true;
+  std::string error;
+  PlatformInit(po, &error);
+  PlatformSetKeyScript({});
+  SeedRandom(seed);
+  AppDir = appDir;
+  if (AppDir.empty() || AppDir.back() != '/') AppDir.push_back('/');
+  SetUpSurfaces();
+}
+
+void Form_Load() {
+  SetUpWindow();
+  ResetYear();
+  LoadPtaLines();
+  LoadRegister();
+  BuildGraduateNames();
+}
+
+void Form_Unload() {
+  BgmStop();
+  BgmClose();
+  StopEffects();
+  EndProcess(0);
+}
+
+int Main(int argc, char** argv) {
+  std::string error;
+  switch (ParseCommandLine(argc, argv, &Options, &error)) {
+    case ParseResult::Help:
+      std::fputs(UsageText(), stdout);
+      return 0;
+    case ParseResult::Version:
+      std::printf("kurunoa %s\n", KURUNOA_VERSION);
+      return 0;
+    case ParseResult::Error:
+      std::fprintf(stderr, "kurunoa: %s\n%s", error.c_str(), UsageText());
+      return 2;
+    case ParseResult::Run:
+      break;
+  }
+  if (!SessionOpen(&error)) {
+    std::fprintf(stderr, "kurunoa: %s\n", error.c_str());
+    return 2;
+  }
+  PlatformOptions po;
+  po.Headless = Options.Headless;
+  po.Scale = Options.Scale;
+  po.Smooth = Options.Smooth;
+  po.Fullscreen = Options.Fullscreen;
+  if (!PlatformInit(po, &error)) {
+    std::fprintf(stderr, "kurunoa: %s\n", error.c_str());
+    SessionClose();
+    return 1;
+  }
+  PlatformSetCloseHandler(Form_Unload);
+
+  Form_Load();
+  PlatformShowWindow();
+
+  while (GameMode != 27) {
+    DoEvents();
+    switch (GameMode) {
+      case -1:
+        MenuChoice = 1;
+        LogoScreen();
+        break;
+      case 0:
+        DrawTitle();
+        TitleLoop();
+        Day = 14;
+        break;
+      case 1:
+        DayLoop();
+        break;
+      case 2:
+        SetBackColour(Display[2], RGB(0, 50, 100));
+        DrawRecords();
+        YearEnd();
+        RunYearEndSave();
+        break;
+      case 3:
+        SetBackColour(Display[2], Display[2].BackColour);
+        SortGraduates();
+        DrawRecords();
+        RecordsLoop();
+        break;
+      case 6:
+        PtaScene();
+        break;
+      default:
+        GameMode = 27;  // no screen has this mode: leave rather than spin
+        break;
+    }
+    if (PlatformKeyDown(27)) GameMode = 27;
+  }
+  BgmStop();
+  BgmClose();
+  StopEffects();
+  SoundShutdown();
+  SessionClose();
+  PlatformShutdown();
+  return 0;
+}

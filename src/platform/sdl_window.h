@@ -1,0 +1,18 @@
+// The SDL2 backend of the window, keyboard and clock (internal to the platform layer).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/platform.h"
+
+bool SdlInit(const PlatformOptions& options, std::string* error);
+void SdlShutdown();
+void SdlShowWindow();
+// Processes pending events; returns false when the user asked to close.
+bool SdlPumpEvents();
+void SdlPresent(const Surface& screen);
+bool SdlKeyDown(int32_t vk);
+int32_t SdlClockMs();
+void SdlSleepMs(int32_t ms);
+void SdlMessageBox(const std::string& title, const std::string& message);
