@@ -187,7 +187,7 @@ bool SynthCreate(int32_t rate, const std::string& soundFont, const std::vector<i
   fluid_settings_setint(settings, "synth.midi-channels", channels);
   fluid_settings_setint(settings, "synth.polyphony", 128);
   fluid_settings_setint(settings, "synth.cpu-cores", 1);
-  fluid_settings_setnum(settings, "synth.gain", 0.5);
+  fluid_settings_setnum(settings, "synth.gain", 0.9);
   fluid_synth_t* synth = new_fluid_synth(settings);
   if (synth == nullptr) {
     delete_fluid_settings(settings);
