@@ -1,9 +1,11 @@
 # Two commands for a newcomer: `make run` and `make test`.
 BUILD ?= build
 CHECK_BUILD ?= build-check
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: deps configure build run test bench check fuzz assets screenshots clean
+.PHONY: deps configure build run test bench check fuzz assets screenshots install clean
 
 deps:
 	@bash scripts/setup-deps.sh
@@ -20,8 +22,30 @@ run: build
 test: build
 	@ctest --test-dir $(BUILD) --output-on-failure -j2
 
+bench: build
+	@for b in $(BUILD)/bench/*/bench_*; do [ -x "$$b" ] && "$$b" --game "$(BUILD)/game" || exit 1; done
+
+# Sanitizer build: the whole suite under AddressSanitizer and UBSan, then the soak.
+check: deps
+	@cmake -S . -B $(CHECK_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKURUNOA_SANITIZE=ON > /dev/null
+	@cmake --build $(CHECK_BUILD)
+	@ctest --test-dir $(CHECK_BUILD) --output-on-failure -j2
+	@if [ -x $(CHECK_BUILD)/tests/soak/soak ]; then $(CHECK_BUILD)/tests/soak/soak $(CHECK_BUILD)/game/kurunoa $(CHECK_BUILD)/game/da; fi
+
+# libFuzzer runs (clang): FUZZ_SECONDS per target, corpora grown under $(FUZZ_BUILD).
+fuzz: deps
+	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DKURUNOA_FUZZ=ON -DKURUNOA_SANITIZE=ON > /dev/null
+	@cmake --build $(FUZZ_BUILD)
+	@for t in $(FUZZ_BUILD)/fuzz/*/fuzz_*; do \
+	  name=$$(basename $$t); name=$${name#fuzz_}; \
+	  mkdir -p $(FUZZ_BUILD)/corpus/$$name; \
+	  echo "fuzz: $$name for $(FUZZ_SECONDS) s"; \
+	  $$t -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 $(FUZZ_BUILD)/corpus/$$name fuzz/$$name/corpus || exit 1; \
+	done
+
 assets: configure
 	@cmake --build $(BUILD) --target assets
 
 clean:
-	rm -rf $(BUILD) $(CHECK_BUILD)
+	rm -rf $(BUILD) $(CHECK_BUILD) $(FUZZ_BUILD)

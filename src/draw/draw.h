@@ -47,3 +47,5 @@ int32_t FormatPlainNumber(int32_t value, char* buf);
 
 // The venetian-blind transition: 0 closes to black, 1 opens Display(1).
 void BlindsWipe(int16_t mode);
+// One pass (0..3) of the wipe, without its pause.
+void BlindsWipePass(int16_t mode, int32_t pass);

@@ -107,6 +107,8 @@ void ResetYear();
 // ("file not found", "input past end of file") on failure.
 bool ReadSyllableFile(const std::string& path, std::string* font, std::string syllables[82],
                       std::string* cause);
+bool ParseSyllableText(std::string_view text, std::string* font, std::string syllables[82],
+                       std::string* cause);
 // One field of the sequential text format: commas or line ends separate,
 // leading blanks are skipped, double quotes are removed. False at the end.
 bool ReadTextField(std::string_view text, std::size_t* pos, std::string* field);

@@ -128,7 +128,11 @@ bool ReadSyllableFile(const std::string& path, std::string* font, std::string sy
     *cause = "file could not be read";
     return false;
   }
-  const std::string text = ss.str();
+  return ParseSyllableText(ss.str(), font, syllables, cause);
+}
+
+bool ParseSyllableText(std::string_view text, std::string* font, std::string syllables[82],
+                       std::string* cause) {
   std::size_t pos = 0;
   if (text.size() >= 3 && static_cast<unsigned char>(text[0]) == 0xEF &&
       static_cast<unsigned char>(text[1]) == 0xBB && static_cast<unsigned char>(text[2]) == 0xBF) {

@@ -80,13 +80,14 @@ bool ParseKeyScript(std::string_view text, std::vector<KeyChange>* out, std::str
     std::string_view keys = Trim(line.substr(sp));
     if (keys.empty()) return fail("expected keys or -");
     if (keys != "-") {
-      while (!keys.empty()) {
+      for (;;) {
         const std::size_t comma = keys.find(',');
         std::string_view name = Trim(keys.substr(0, comma));
-        keys = comma == std::string_view::npos ? std::string_view() : keys.substr(comma + 1);
         int32_t vk = 0;
         if (!ParseKeyName(name, &vk)) return fail("unknown key name");
         change.Keys.push_back(vk);
+        if (comma == std::string_view::npos) break;
+        keys = keys.substr(comma + 1);
       }
     }
     lastPoll = change.Poll;

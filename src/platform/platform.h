@@ -48,6 +48,8 @@ void SurfaceFillBox(Surface& s, int32_t x1, int32_t y1, int32_t x2, int32_t y2, 
 // UTF-8 text in s.FontName: top of the line at y, transparent background.
 void SurfaceText(Surface& s, int32_t x, int32_t y, int32_t points, bool bold, uint32_t colour,
                  std::string_view utf8);
+// The font file a font name resolves to (for diagnostics and tests).
+std::string FontFileFor(std::string_view name);
 // Width in pixels that SurfaceText would advance.
 int32_t SurfaceTextWidth(const Surface& s, int32_t points, bool bold, std::string_view utf8);
 

@@ -99,6 +99,15 @@ bool SdlInit(const PlatformOptions& options, std::string* error) {
              "); run with --headless to play without a window";
     return false;
   }
+  // Without a display SDL falls back to drivers that show nothing; a player
+  // is better told to use --headless than left with an invisible game.
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (driver && (SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0) &&
+      !SDL_getenv("SDL_VIDEODRIVER")) {
+    *error = "no display available; run with --headless to play without a window";
+    SDL_Quit();
+    return false;
+  }
   BuildKeyMap();
   gScale = options.Scale > 0 ? options.Scale : LargestScaleThatFits();
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, options.Smooth ? "linear" : "nearest");

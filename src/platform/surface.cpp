@@ -143,8 +143,11 @@ void SurfaceLine(Surface& s, int32_t x1, int32_t y1, int32_t x2, int32_t y2, uin
 }
 
 void SurfaceBox(Surface& s, int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour) {
-  SurfaceLine(s, x1, y1, x2, y1, colour);
-  SurfaceLine(s, x1, y2, x2, y2, colour);
+  if (x1 > x2) std::swap(x1, x2);
+  if (y1 > y2) std::swap(y1, y2);
+  // The horizontal edges reach over the vertical ones so wide pens close the corners.
+  SurfaceLine(s, PenLow(s, x1), y1, x2, y1, colour);
+  SurfaceLine(s, PenLow(s, x1), y2, x2, y2, colour);
   SurfaceLine(s, x1, y1, x1, y2, colour);
   SurfaceLine(s, x2, y1, x2, y2, colour);
 }

@@ -290,3 +290,9 @@ int32_t SurfaceTextWidth(const Surface& s, int32_t points, bool bold, std::strin
   }
   return width;
 }
+
+std::string FontFileFor(std::string_view name) {
+  if (!Init()) return std::string();
+  const int32_t faceIndex = FaceForName(name);
+  return faceIndex >= 0 ? gFaces[faceIndex].File : std::string();
+}

@@ -1,0 +1,164 @@
+// Whole runs of the program, headless, driven by input scripts.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct GameRun {
+  int Status = -1;
+  std::string Err;
+  std::vector<std::string> Trace;
+};
+
+std::string ReadFile(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::ostringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+// A fresh program folder with a copy of the shipped data.
+fs::path FreshAppDir(const std::string& name) {
+  fs::path dir = fs::path(::testing::TempDir()) / ("kurunoa_e2e_" + name);
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  fs::copy(fs::path(KURUNOA_GAME_DIR) / "da", dir / "da", fs::copy_options::recursive);
+  return dir;
+}
+
+GameRun RunGame(const fs::path& dir, const std::string& script, const std::string& extra) {
+  const fs::path input = dir / "input.txt", trace = dir / "trace.jsonl", err = dir / "stderr.txt";
+  std::ofstream(input) << script;
+  const std::string cmd = std::string(KURUNOA_BIN) + " --headless --seed 5 --app-dir " +
+                          dir.string() + " --input " + input.string() + " --trace " +
+                          trace.string() + " " + extra + " 2>" + err.string() + " >/dev/null";
+  GameRun r;
+  const int raw = std::system(cmd.c_str());
+  r.Status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  r.Err = ReadFile(err);
+  std::istringstream lines(ReadFile(trace));
+  for (std::string line; std::getline(lines, line);) {
+    if (line.find("\"ms\"") != std::string::npos) r.Trace.push_back(line);
+  }
+  return r;
+}
+
+long Field(const std::string& line, const std::string& key) {
+  const std::string k = "\"" + key + "\": ";
+  const std::size_t at = line.find(k);
+  if (at == std::string::npos) return -99999;
+  return std::stol(line.substr(at + k.size()));
+}
+
+TEST(EndToEnd, IntroTitleAndQuitThroughTheMenu) {
+  const fs::path dir = FreshAppDir("menu");
+  // Space skips the intro at poll 3; Down twice and Up, then Up to "終了する", Space.
+  const GameRun r = RunGame(dir,
+                            "0 -\n3 SPACE\n4 -\n8 DOWN\n9 -\n10 DOWN\n11 -\n12 UP\n13 -\n"
+                            "14 UP\n15 -\n16 UP\n17 -\n20 SPACE\n",
+                            "");
+  ASSERT_EQ(r.Status, 0) << r.Err;
+  ASSERT_EQ(r.Trace.size(), 21u);
+  for (int p = 0; p <= 3; ++p) EXPECT_EQ(Field(r.Trace[p], "mode"), -1) << p;
+  EXPECT_EQ(Field(r.Trace[1], "ms") - Field(r.Trace[0], "ms"), 66) << "intro frames";
+  EXPECT_EQ(Field(r.Trace[4], "mode"), 0);
+  EXPECT_EQ(Field(r.Trace[6], "ms") - Field(r.Trace[5], "ms"), 28) << "title frames";
+  // The cursor moves on the poll after the press (keys are read after the frame).
+  EXPECT_EQ(Field(r.Trace[9], "menu"), 2);
+  EXPECT_EQ(Field(r.Trace[11], "menu"), 3);
+  EXPECT_EQ(Field(r.Trace[13], "menu"), 2);
+  EXPECT_EQ(Field(r.Trace[15], "menu"), 1);
+  EXPECT_EQ(Field(r.Trace[17], "menu"), 4) << "Up from the first entry wraps to the last";
+  EXPECT_EQ(Field(r.Trace[20], "key"), 32);
+}
+
+TEST(EndToEnd, EscapeQuitsFromTheTitleAndTheIntro) {
+  for (const char* script : {"0 ESC\n", "0 SPACE\n1 -\n6 ESC\n"}) {
+    const fs::path dir = FreshAppDir("escape");
+    const GameRun r = RunGame(dir, script, "");
+    EXPECT_EQ(r.Status, 0) << script << r.Err;
+    ASSERT_FALSE(r.Trace.empty());
+    EXPECT_EQ(Field(r.Trace.back(), "key"), 27);
+  }
+}
+
+TEST(EndToEnd, SpaceOnASchoolStartsTheYear) {
+  const fs::path dir = FreshAppDir("year");
+  const GameRun r = RunGame(dir, "0 SPACE\n1 -\n3 DOWN\n4 -\n6 SPACE\n7 -\n", "--max-polls 12");
+  EXPECT_EQ(r.Status, 3) << r.Err;
+  ASSERT_EQ(r.Trace.size(), 13u);
+  const std::string& first = r.Trace[7];
+  EXPECT_EQ(Field(first, "mode"), 1);
+  EXPECT_EQ(Field(first, "menu"), 2);
+  EXPECT_EQ(Field(first, "grad"), 1);
+  EXPECT_EQ(Field(first, "count"), 1);
+  EXPECT_EQ(Field(first, "bgm"), 1);
+  // The closing wipe's four pauses lie between the two polls.
+  EXPECT_GE(Field(r.Trace[7], "ms") - Field(r.Trace[6], "ms"), 4 * 201);
+}
+
+TEST(EndToEnd, MaxPollsEndsWithStatusThree) {
+  const fs::path dir = FreshAppDir("maxpolls");
+  const GameRun r = RunGame(dir, "0 -\n", "--max-polls 9");
+  EXPECT_EQ(r.Status, 3);
+  EXPECT_EQ(r.Trace.size(), 10u);
+}
+
+TEST(EndToEnd, ScreenshotsAreTheVisibleScreen) {
+  const fs::path dir = FreshAppDir("shot");
+  const std::string shot = (dir / "title.png").string();
+  const GameRun r = RunGame(dir, "0 SPACE\n1 -\n", "--max-polls 6 --screenshot 5:" + shot);
+  EXPECT_EQ(r.Status, 3) << r.Err;
+  Surface s;
+  std::string error;
+  ASSERT_TRUE(SurfaceLoadPngFile(s, shot, &error)) << error;
+  EXPECT_EQ(s.Width, 512);
+  EXPECT_EQ(s.Height, 368);
+  EXPECT_EQ(s.Pixels[5 * 512 + 5], RGB(0, 73, 146)) << "the title's top band";
+}
+
+TEST(EndToEnd, BadInputStopsWithAClearMessage) {
+  struct Case {
+    const char* What;
+    std::string Script, Extra;
+    int Status;
+    std::string Message;
+    bool RemoveDa3;
+    std::string Da3;
+  } cases[] = {
+      {"unknown option", "0 -\n", "--bogus", 2, "unknown option --bogus", false, ""},
+      {"scale out of range", "0 -\n", "--scale 9", 2, "--scale", false, ""},
+      {"malformed script", "0 -\n1 HOP\n", "", 2, "line 2", false, ""},
+      {"missing da3", "0 -\n", "", 1, "da3.txt: file not found", true, ""},
+      {"short da3", "0 -\n", "", 1, "da3.txt: input past end of file", false, "Font\nあ,い\n"},
+  };
+  for (const Case& c : cases) {
+    const fs::path dir = FreshAppDir("bad");
+    if (c.RemoveDa3) fs::remove(dir / "da" / "da3.txt");
+    if (!c.Da3.empty()) std::ofstream(dir / "da" / "da3.txt") << c.Da3;
+    const GameRun r = RunGame(dir, c.Script, c.Extra);
+    EXPECT_EQ(r.Status, c.Status) << c.What;
+    EXPECT_NE(r.Err.find(c.Message), std::string::npos) << c.What << ": " << r.Err;
+    if (c.Status == 1) {
+      EXPECT_TRUE(r.Trace.empty()) << "stops before any screen";
+    }
+  }
+}
+
+TEST(EndToEnd, HelpAndVersion) {
+  const std::string bin = KURUNOA_BIN;
+  EXPECT_EQ(std::system((bin + " --help | grep -q -- --headless").c_str()), 0);
+  EXPECT_EQ(std::system((bin + " --version | grep -q '^kurunoa '").c_str()), 0);
+}
+
+}  // namespace
