@@ -55,8 +55,9 @@ uint32_t ReadTrack(const uint8_t* data, std::size_t pos, std::size_t end,
       break;  // data byte with no status to run on
     }
     const uint32_t t = static_cast<uint32_t>(tick);
+    // Meta and system exclusive events should end running status; files
+    // that run on past them anyway lose nothing by being read as meant.
     if (status == 0xFF) {
-      running = 0;
       if (pos >= end) break;
       uint8_t type = data[pos++];
       uint32_t len = 0;
@@ -71,7 +72,6 @@ uint32_t ReadTrack(const uint8_t* data, std::size_t pos, std::size_t end,
         out->push_back({t, 0, body[0], body[1], 0x58, 0});
       }
     } else if (status == 0xF0 || status == 0xF7) {
-      running = 0;
       uint32_t len = 0;
       if (!ReadVarLen(data, end, &pos, &len) || len > end - pos) break;
       pos += len;
