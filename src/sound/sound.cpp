@@ -6,7 +6,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
+#include <cstring>
 #include <thread>
 #include <vector>
 
@@ -100,15 +100,25 @@ const MidiSong* SongFor(const std::string& path) {
   return s.Ok ? &s.Song : nullptr;
 }
 
+// The override first, then the Debian SoundFonts. A file that is not a
+// SoundFont is passed over here rather than failing loudly in the loader.
 std::string FindSoundFont(const std::string& override) {
-  std::error_code ec;
+  auto usable = [](const std::string& path) {
+    // A RIFF file of the SoundFont kind.
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (f == nullptr) return false;
+    char head[12] = {};
+    const bool read = std::fread(head, 1, sizeof head, f) == sizeof head;
+    std::fclose(f);
+    return read && std::memcmp(head, "RIFF", 4) == 0 && std::memcmp(head + 8, "sfbk", 4) == 0;
+  };
   if (!override.empty()) {
-    if (std::filesystem::is_regular_file(override, ec)) return override;
+    if (usable(override)) return override;
     Warn("no SoundFont at " + override);
   }
   for (const char* path :
        {"/usr/share/sounds/sf3/FluidR3Mono_GM.sf3", "/usr/share/sounds/sf2/TimGM6mb.sf2"}) {
-    if (std::filesystem::is_regular_file(path, ec)) return path;
+    if (usable(path)) return path;
   }
   return "";
 }

@@ -2,6 +2,7 @@
 // with the Debian SoundFont, and the effects mixed over it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "fixtures.h"
@@ -128,6 +129,31 @@ TEST_F(Offline, AMissingEffectFileIsSilentAndStillCutsOff) {
   ASSERT_GT(Peak(Pull(0.05)), 0.05);
   PlayEffect(5);
   EXPECT_LT(Peak(Pull(0.1)), 1e-6) << "no alert sound, and the ding is gone";
+}
+
+TEST_F(Offline, ASoundFontOverrideThatIsNoSoundFontFallsBackWithOneLine) {
+  const std::string notFont = std::string(KURUNOA_SOURCE_DIR) + "/da/bg1.mid";
+  const struct {
+    std::string Override;
+    int Lines;
+  } cases[] = {{"/usr/share/sounds/sf2/TimGM6mb.sf2", 0}, {notFont, 1}, {"/no/such.sf2", 1}};
+  for (const auto& c : cases) {
+    SoundShutdown();
+    testing::internal::CaptureStderr();
+    SoundInitOffline(kRate, c.Override);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), c.Lines) << c.Override << ": " << err;
+    if (c.Lines > 0) {
+      EXPECT_NE(err.find("no SoundFont at " + c.Override), std::string::npos) << err;
+    }
+    EXPECT_TRUE(SoundSynthReady()) << c.Override;
+    BgmTrack = 1;
+    BgmOpen(1);
+    BgmPlay();
+    EXPECT_GT(RmsDb(Pull(0.5)), -40.0) << c.Override;
+    BgmStop();
+    BgmClose();
+  }
 }
 
 }  // namespace
