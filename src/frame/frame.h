@@ -15,6 +15,9 @@
 extern int16_t GameMode;
 extern std::string AppDir;    // the program folder, ending with a separator
 extern std::string FilePath;  // scratch: the last data file path built
+// Where the register files live: AppDir, or the user's data folder when the
+// program's own da folder cannot be written (an installed game).
+extern std::string RegisterDir;
 
 extern Surface Display[3];  // 0 screen, 1 back buffer, 2 static background
 extern Surface Chip[4];     // the sprite sheets
@@ -31,7 +34,8 @@ void SetUpWindow();
 // For tests and tools: the headless backend, the surfaces and sheets, the
 // program folder and the random seed, without running the start-up reset.
 void InitHeadlessSession(const std::string& appDir, uint64_t seed);
-// Data file path: AppDir + a relative name written with backslashes.
+// Data file path: AppDir + a relative name written with backslashes (the
+// register files da1.txt and da2.txt under RegisterDir instead).
 std::string DataPath(std::string_view relative);
 // Stops the program with a message on stderr (and a box when a window exists).
 [[noreturn]] void FatalError(const std::string& message);

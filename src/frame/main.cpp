@@ -16,6 +16,7 @@
 
 int16_t GameMode = -1;
 std::string AppDir;
+std::string RegisterDir;
 std::string FilePath;
 Surface Display[3];
 Surface Chip[4];
@@ -23,11 +24,42 @@ Surface LogoChip;
 
 namespace {
 
+bool gInstalledLayout = false;
+
 std::string ProgramFolder() {
   std::error_code ec;
   std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
   if (ec) return std::filesystem::current_path().string();
-  return exe.parent_path().string();
+  const std::filesystem::path dir = exe.parent_path();
+  // An installed program keeps its shipped data under PREFIX/share/kurunoa.
+  if (!std::filesystem::exists(dir / "da", ec)) {
+    const std::filesystem::path shared = dir.parent_path() / "share" / "kurunoa";
+    if (std::filesystem::exists(shared / "da", ec)) {
+      gInstalledLayout = true;
+      return shared.string();
+    }
+  }
+  return dir.string();
+}
+
+// The register is written beside the program in the self-contained game
+// folder; an installed game (or one whose da folder cannot be written)
+// keeps it in the user's data folder instead.
+std::string RegisterFolderFor(const std::string& appDir, bool explicitAppDir) {
+  if (explicitAppDir) return appDir;
+  if (!gInstalledLayout && access((appDir + "da").c_str(), W_OK) == 0) return appDir;
+  std::string base;
+  if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg) {
+    base = xdg;
+  } else if (const char* home = std::getenv("HOME"); home && *home) {
+    base = std::string(home) + "/.local/share";
+  } else {
+    return appDir;
+  }
+  const std::string folder = base + "/kurunoa/";
+  std::error_code ec;
+  std::filesystem::create_directories(folder + "da", ec);
+  return folder;
 }
 
 // A sheet from the artwork compiled into the program; plain white when the
@@ -62,7 +94,8 @@ void SetUpSurfaces() {
 }  // namespace
 
 std::string DataPath(std::string_view relative) {
-  std::string path = AppDir;
+  const bool registerFile = relative == "da\\da1.txt" || relative == "da\\da2.txt";
+  std::string path = registerFile && !RegisterDir.empty() ? RegisterDir : AppDir;
   for (char c : relative) path.push_back(c == '\\' ? '/' : c);
   return path;
 }
@@ -91,6 +124,7 @@ void SetUpWindow() {
   SessionStartRecording(seed);
   AppDir = Options.AppDir.empty() ? ProgramFolder() : Options.AppDir;
   if (AppDir.empty() || AppDir.back() != '/') AppDir.push_back('/');
+  RegisterDir = RegisterFolderFor(AppDir, !Options.AppDir.empty());
   SetUpSurfaces();
   SoundInit(Options.SoundFont);
 }
@@ -104,6 +138,7 @@ void InitHeadlessSession(const std::string& appDir, uint64_t seed) {
   SeedRandom(seed);
   AppDir = appDir;
   if (AppDir.empty() || AppDir.back() != '/') AppDir.push_back('/');
+  RegisterDir.clear();  // the register follows AppDir, wherever a test points it
   SetUpSurfaces();
 }
 

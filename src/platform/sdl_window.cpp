@@ -5,7 +5,9 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <thread>
 
 namespace {
 
@@ -21,6 +23,71 @@ struct KeyMap {
   SDL_Scancode A = SDL_SCANCODE_UNKNOWN, B = SDL_SCANCODE_UNKNOWN;
 };
 KeyMap gKeys[256];
+
+// Game controllers, opened as they are plugged in.
+constexpr int kMaxPads = 4;
+SDL_GameController* gPads[kMaxPads] = {};
+constexpr Sint16 kStickThreshold = 16000;
+
+void OpenPad(int deviceIndex) {
+  if (!SDL_IsGameController(deviceIndex)) return;
+  for (SDL_GameController*& p : gPads) {
+    if (!p) {
+      p = SDL_GameControllerOpen(deviceIndex);
+      return;
+    }
+  }
+}
+
+void ClosePad(SDL_JoystickID id) {
+  for (SDL_GameController*& p : gPads) {
+    if (p && SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(p)) == id) {
+      SDL_GameControllerClose(p);
+      p = nullptr;
+    }
+  }
+}
+
+// The d-pad and left stick act as the arrows, A as Space, Start as Enter,
+// Back as Escape.
+bool PadHolds(int32_t vk) {
+  for (SDL_GameController* p : gPads) {
+    if (!p) continue;
+    auto button = [p](SDL_GameControllerButton b) {
+      return SDL_GameControllerGetButton(p, b) != 0;
+    };
+    const Sint16 x = SDL_GameControllerGetAxis(p, SDL_CONTROLLER_AXIS_LEFTX);
+    const Sint16 y = SDL_GameControllerGetAxis(p, SDL_CONTROLLER_AXIS_LEFTY);
+    bool held = false;
+    switch (vk) {
+      case 32:
+        held = button(SDL_CONTROLLER_BUTTON_A);
+        break;
+      case 13:
+        held = button(SDL_CONTROLLER_BUTTON_START);
+        break;
+      case 27:
+        held = button(SDL_CONTROLLER_BUTTON_BACK);
+        break;
+      case 37:
+        held = button(SDL_CONTROLLER_BUTTON_DPAD_LEFT) || x < -kStickThreshold;
+        break;
+      case 38:
+        held = button(SDL_CONTROLLER_BUTTON_DPAD_UP) || y < -kStickThreshold;
+        break;
+      case 39:
+        held = button(SDL_CONTROLLER_BUTTON_DPAD_RIGHT) || x > kStickThreshold;
+        break;
+      case 40:
+        held = button(SDL_CONTROLLER_BUTTON_DPAD_DOWN) || y > kStickThreshold;
+        break;
+      default:
+        break;
+    }
+    if (held) return true;
+  }
+  return false;
+}
 
 void BuildKeyMap() {
   auto set = [](int vk, SDL_Scancode a, SDL_Scancode b = SDL_SCANCODE_UNKNOWN) {
@@ -108,6 +175,9 @@ bool SdlInit(const PlatformOptions& options, std::string* error) {
     SDL_Quit();
     return false;
   }
+  if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) {
+    std::fprintf(stderr, "kurunoa: game controllers unavailable: %s\n", SDL_GetError());
+  }
   BuildKeyMap();
   gScale = options.Scale > 0 ? options.Scale : LargestScaleThatFits();
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, options.Smooth ? "linear" : "nearest");
@@ -121,7 +191,7 @@ bool SdlInit(const PlatformOptions& options, std::string* error) {
     SDL_Quit();
     return false;
   }
-  gRenderer = SDL_CreateRenderer(gWindow, -1, SDL_RENDERER_ACCELERATED);
+  gRenderer = SDL_CreateRenderer(gWindow, -1, 0);
   if (!gRenderer) gRenderer = SDL_CreateRenderer(gWindow, -1, SDL_RENDERER_SOFTWARE);
   if (!gRenderer) {
     *error = std::string("no renderer for the window: ") + SDL_GetError();
@@ -138,6 +208,10 @@ bool SdlInit(const PlatformOptions& options, std::string* error) {
 }
 
 void SdlShutdown() {
+  for (SDL_GameController*& p : gPads) {
+    if (p) SDL_GameControllerClose(p);
+    p = nullptr;
+  }
   if (gTexture) SDL_DestroyTexture(gTexture);
   if (gRenderer) SDL_DestroyRenderer(gRenderer);
   if (gWindow) SDL_DestroyWindow(gWindow);
@@ -167,6 +241,12 @@ bool SdlPumpEvents() {
             gLastScreen) {
           SdlPresent(*gLastScreen);
         }
+        break;
+      case SDL_CONTROLLERDEVICEADDED:
+        OpenPad(e.cdevice.which);
+        break;
+      case SDL_CONTROLLERDEVICEREMOVED:
+        ClosePad(e.cdevice.which);
         break;
       case SDL_KEYDOWN:
         if (!e.key.repeat &&
@@ -201,6 +281,7 @@ bool SdlKeyDown(int32_t vk) {
     const Uint32 mask = vk == 1 ? SDL_BUTTON_LMASK : vk == 2 ? SDL_BUTTON_RMASK : SDL_BUTTON_MMASK;
     return (buttons & mask) != 0;
   }
+  if (PadHolds(vk)) return true;
   const KeyMap& k = gKeys[vk & 255];
   if (k.A == SDL_SCANCODE_UNKNOWN) return false;
   // SDL keeps the state of our own window only: presses elsewhere never show.
@@ -208,9 +289,19 @@ bool SdlKeyDown(int32_t vk) {
   return state[k.A] || (k.B != SDL_SCANCODE_UNKNOWN && state[k.B]);
 }
 
-int32_t SdlClockMs() { return static_cast<int32_t>(SDL_GetTicks()); }
+// The frame clock: whole milliseconds since start-up on the monotonic
+// clock, so a wait can sleep to the exact instant its millisecond begins.
+const std::chrono::steady_clock::time_point gEpoch = std::chrono::steady_clock::now();
 
-void SdlSleepMs(int32_t ms) { SDL_Delay(static_cast<Uint32>(std::max(ms, 0))); }
+int32_t SdlClockMs() {
+  return static_cast<int32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                  std::chrono::steady_clock::now() - gEpoch)
+                                  .count());
+}
+
+void SdlSleepUntilMs(int32_t ms) {
+  std::this_thread::sleep_until(gEpoch + std::chrono::milliseconds(ms));
+}
 
 void SdlMessageBox(const std::string& title, const std::string& message) {
   SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title.c_str(), message.c_str(), gWindow);

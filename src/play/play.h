@@ -91,3 +91,37 @@ void LoadPtaLines();
 void PtaScene();
 void DrawPtaWindow();
 void DrawPtaPage();
+
+// ---- Steps of the year, split out so the loop reads like its rules ----
+
+// One pass of DayLoop; false once the loop returns (GameMode 6, 2 or 27).
+bool PlayFrame();
+// The two halves of UpdateMoodAndRates.
+void DriftMood();
+void SetDropRates();
+// The steps of AdvanceWorld, in the order it calls them.
+void FallPickups();
+void FallGates();
+void FlyShots();
+void FallRewards();
+void AdvanceFaint();
+void MoveTeachers();
+void AdvancePickupFlash();
+void MoveCat();
+
+// Adds delta to a 16-bit value, holding it at the ends of its range rather
+// than wrapping: abilities have no upper limit and counters may run long.
+int16_t AddSat16(int16_t value, int32_t delta);
+// Inclusive calendar windows.
+inline bool DayBetween(int16_t first, int16_t last) { return Day >= first && Day <= last; }
+
+// A new student's ability roll r (1..100): the talent and the range the
+// ability is drawn from (Base + R(Spread)).
+struct AbilityRoll {
+  int16_t Talent, Base, Spread;
+};
+AbilityRoll AbilityRollBand(int32_t r);
+// The ability points a book, dumbbell or brush brings at this level and talent.
+int16_t PickupGain(int16_t ability, int16_t talent);
+// Frames per point lost while resting, by level and talent.
+int16_t RestDecayPeriod(int16_t ability, int16_t talent);
