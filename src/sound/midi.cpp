@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "sound/filebytes.h"
+
 namespace {
 
 struct TrackEvent {
@@ -190,19 +192,8 @@ bool ParseMidi(const uint8_t* data, std::size_t size, MidiSong* song, std::strin
 }
 
 bool ReadMidiFile(const std::string& path, MidiSong* song, std::string* error) {
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (f == nullptr) {
-    *error = "cannot open " + path;
-    return false;
-  }
   std::vector<uint8_t> bytes;
-  uint8_t buffer[65536];
-  std::size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) {
-    bytes.insert(bytes.end(), buffer, buffer + got);
-    if (bytes.size() > (64u << 20)) break;  // no music file is this large
-  }
-  std::fclose(f);
+  if (!ReadFileBytes(path, 64u << 20, &bytes, error)) return false;  // no music file is this large
   if (!ParseMidi(bytes.data(), bytes.size(), song, error)) {
     *error = path + ": " + *error;
     return false;

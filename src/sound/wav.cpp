@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "sound/filebytes.h"
+
 namespace {
 
 uint32_t Le(const uint8_t* p, int bytes) {
@@ -98,19 +100,8 @@ bool ParseWav(const uint8_t* data, std::size_t size, WavSound* sound, std::strin
 }
 
 bool ReadWavFile(const std::string& path, WavSound* sound, std::string* error) {
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (f == nullptr) {
-    *error = "cannot open " + path;
-    return false;
-  }
   std::vector<uint8_t> bytes;
-  uint8_t buffer[65536];
-  std::size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) {
-    bytes.insert(bytes.end(), buffer, buffer + got);
-    if (bytes.size() > (32u << 20)) break;  // effects are short
-  }
-  std::fclose(f);
+  if (!ReadFileBytes(path, 32u << 20, &bytes, error)) return false;  // effects are short
   if (!ParseWav(bytes.data(), bytes.size(), sound, error)) {
     *error = path + ": " + *error;
     return false;
