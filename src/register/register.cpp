@@ -373,7 +373,19 @@ void SortGraduates() {
     int16_t g = RankOrder[p];
     total[p] = g >= 0 && g <= kSlots ? GradScore[g][4] : 0;
   }
-  for (int32_t a = 1; a < n; ++a) {
+  // A pass whose first entry is not below any later one exchanges nothing.
+  // Such passes lead the procedure wherever the order is still intact (every
+  // play frame in which the current total keeps its place), so they are
+  // skipped: the first pass that can exchange starts from the same order.
+  int32_t descent = 1;
+  while (descent < n && total[descent] >= total[descent + 1]) ++descent;
+  int32_t first = n;
+  if (descent < n) {
+    const int32_t laterMax = *std::max_element(total + descent + 1, total + n + 1);
+    first = 1;
+    while (first < descent && total[first] >= laterMax) ++first;
+  }
+  for (int32_t a = first; a < n; ++a) {
     // Position a is held in registers while b runs; the exchange is written
     // without a branch, since on a shuffled register it is taken at random.
     int32_t totalA = total[a];

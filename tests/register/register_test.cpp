@@ -174,6 +174,19 @@ TEST_F(Register, SortMatchesThePlainExchangeProcedure) {
     ReferenceSort(order, total);
     SortGraduates();
     EXPECT_EQ(std::vector<int16_t>(RankOrder, RankOrder + n + 1), order);
+    if (n < 2) continue;
+    // Already in order, then one total raised or lowered: the shapes of a
+    // play frame, where the leading passes that exchange nothing are skipped.
+    for (int32_t change : {0, 250, -250, 10000}) {
+      SCOPED_TRACE(change);
+      const int16_t moved = order[1 + static_cast<int32_t>(rng() % n)];
+      total[moved] += change;
+      GradScore[moved][4] = total[moved];
+      std::copy(order.begin(), order.end(), RankOrder);
+      ReferenceSort(order, total);
+      SortGraduates();
+      EXPECT_EQ(std::vector<int16_t>(RankOrder, RankOrder + n + 1), order);
+    }
   }
 }
 
