@@ -46,7 +46,13 @@ void PlatformSetCloseHandler(void (*handler)()) { gCloseHandler = handler; }
 void PlatformPresentIfDirty() {
   if (!gScreen || !gScreen->Dirty) return;
   gScreen->Dirty = false;
-  if (gSdlUp) SdlPresent(*gScreen);
+  if (!gSdlUp) return;
+  // Static screens (title, records) copy the same picture every frame; the
+  // window is only redrawn when the picture changed.
+  static std::vector<uint32_t> shown;
+  if (shown == gScreen->Pixels) return;
+  shown = gScreen->Pixels;
+  SdlPresent(*gScreen);
 }
 
 void PlatformPumpEvents() {
