@@ -52,10 +52,9 @@ std::vector<double> PolygonCoverage(int w, int h, const std::vector<Point>& poly
 std::vector<Point> StarPolygon(double cx, double cy, double outer, double inner, int points,
                                double turn);
 
-Sprite MoodStar();                                  // frame 0, point up, 80 x 80
-Sprite TwinkleStar(int frame, Rgb body, Rgb core);  // 16 x 16
-Sprite Gate(Rgb banner, bool graduation);           // 64 x 32
-Sprite ThrownObject();                              // 32 x 32
+Sprite MoodStar();                         // frame 0, point up, 80 x 80
+Sprite Gate(Rgb banner, bool graduation);  // 64 x 32
+Sprite ThrownObject();                     // 32 x 32
 
 // ---- Lettering ----------------------------------------------------------------
 
@@ -66,9 +65,11 @@ struct Fonts {
 
 // Text fitted into a w x h cell: the largest size whose ink fits
 // (narrowed horizontally when needed), centred. The ink is ink; with a
-// halo, a one-pixel ring of halo colour around it belongs to the sprite.
+// halo, a one-pixel ring of halo colour around it belongs to the sprite;
+// with fullHeight the ink may reach the top and bottom rows, where the ring
+// is cut off, which leaves small lettering a pixel or two taller.
 Sprite Lettering(Font* font, const std::string& utf8, int w, int h, Rgb ink, bool withHalo,
-                 Rgb halo, double maxPixels = 64);
+                 Rgb halo, bool fullHeight = false);
 
 // The title lettering: the white silhouette (as a sprite) and its
 // salmon-pink stretch, which covers columns 66..128 of it.

@@ -27,14 +27,14 @@ Sprite InkSprite(const Coverage& cov, int w, int h, int ox, int oy, Rgb ink, boo
 }  // namespace
 
 Sprite Lettering(Font* font, const std::string& utf8, int w, int h, Rgb ink, bool withHalo,
-                 Rgb halo, double maxPixels) {
+                 Rgb halo, bool fullHeight) {
   int room = withHalo ? 1 : 0;
-  int iw = w - 2 * room, ih = h - 2 * room;
+  int iw = w - 2 * room, ih = h - (fullHeight ? 0 : 2 * room);
   // The largest size whose ink is no taller than the cell, then narrowed to
   // fit its width.
   double size = 4;
   Coverage cov;
-  for (double px = maxPixels; px >= 4; px -= 0.25) {
+  for (double px = 2.0 * h; px >= 4; px -= 0.25) {
     cov = RenderText(font, utf8, px);
     size = px;
     if (cov.H <= ih) break;

@@ -31,11 +31,16 @@ Image Preview(const Sheet& sheet, Font* labelFont) {
     Coverage text = RenderText(labelFont, r.Name, 10, 1.0, 1);
     int tx = r.X * kScale + 2, ty = r.Y * kScale + 2;
     int tw = std::min(text.W, r.W * kScale - 4);
-    img.Fill(tx - 1, ty - 1, tw + 2, text.H + 2, Mix(kWhite, c, 0.15));
+    // A see-through tag, so the art under it still shows.
+    for (int y = -1; y <= text.H; ++y)
+      for (int x = -1; x <= tw; ++x)
+        if (img.Inside(tx + x, ty + y))
+          img.At(tx + x, ty + y) = Mix(img.At(tx + x, ty + y), kWhite, 0.55);
     for (int y = 0; y < text.H; ++y)
       for (int x = 0; x < tw; ++x)
         if (text.At(x, y))
-          img.Set(tx + x, ty + y, Mix(Mix(kWhite, c, 0.15), Shade(c, 0.4), text.At(x, y) / 255.0));
+          img.Set(tx + x, ty + y,
+                  Mix(img.At(tx + x, ty + y), Shade(c, 0.35), text.At(x, y) / 255.0));
   }
   return img;
 }

@@ -1,5 +1,5 @@
-// Sprites drawn by code: the mood star, the twinkling stars, the gates and
-// the thrown object. Turned copies are made by exact quarter turns of these.
+// Sprites drawn by code: the mood star, the gates and the thrown object. Turned copies are made by
+// exact quarter turns of these.
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -64,31 +64,6 @@ Sprite MoodStar() {
         col = edge;  // the seam between outline and body, half covered
       }
       s.Set(x, y, col);
-    }
-  return s;
-}
-
-Sprite TwinkleStar(int frame, Rgb body, Rgb core) {
-  // A four-pointed sparkle that grows, flares and shrinks back; the third
-  // frame also shows short diagonal rays.
-  static const double kReach[] = {3.5, 5.6, 7.6, 5.0};
-  static const double kWaist[] = {1.0, 1.3, 1.7, 1.3};
-  static const double kTurn[] = {0, 0, 0, std::numbers::pi / 4};
-  const double c = 8;
-  auto arms =
-      PolygonCoverage(16, 16, StarPolygon(c, c, kReach[frame], kWaist[frame], 4, kTurn[frame]));
-  Sprite s(16, 16);
-  for (int y = 0; y < 16; ++y)
-    for (int x = 0; x < 16; ++x) {
-      size_t i = static_cast<size_t>(y) * 16 + x;
-      bool on = arms[i] >= 0.45;
-      if (frame == 2) {
-        double dx = std::abs(x - 7.5), dy = std::abs(y - 7.5);
-        if (dx == dy && dx >= 2.5 && dx <= 4.5) on = true;
-      }
-      if (!on) continue;
-      double r = std::hypot(x + 0.5 - c, y + 0.5 - c);
-      s.Set(x, y, r < 1.6 + frame % 3 * 0.5 ? core : body);
     }
   return s;
 }

@@ -1,6 +1,7 @@
 // Where everything lies on the four sheets, the logo and the icon. The
 // positions are fixed by the game's drawing code; masks are made from each
 // sprite's silhouette and written beside its picture.
+#include <cmath>
 #include <stdexcept>
 
 #include "art.h"
@@ -101,9 +102,10 @@ Sheet Chip0(const Art& art) {
   // Twinkling stars: the white masks, then green and pink pictures.
   for (int f = 0; f < 4; ++f) {
     int x = 64 + 16 * (f % 2), y = 128 + 16 * (f / 2);
-    Sprite green = TwinkleStar(f, {176, 255, 176}, {240, 255, 240});
-    Sprite pink = TwinkleStar(f, {255, 184, 214}, {255, 240, 246});
-    PutMask(sh, green, x, y, "star " + std::to_string(f));
+    std::string n = "twinkle" + std::to_string(f);
+    const Sprite& green = Need(art, n + "_green", 16, 16);
+    const Sprite& pink = Need(art, n + "_pink", 16, 16);
+    PutMask(sh, Need(art, n, 16, 16), x, y, "star " + std::to_string(f));
     PutPicture(sh, green, x + 32, y, "green");
     PutPicture(sh, pink, x + 64, y, "pink");
   }
@@ -189,13 +191,14 @@ Sheet Chip3(const Art& art) {
       {"期末テスト", 160, 197, blue}, {"V.D", 213, 197, cyan},      {"文化祭", 160, 219, red},
       {"年末テスト", 213, 219, blue}, {"卒業式", 213, 241, blush},
   };
+
   for (const Label& l : labels) {
     // Dark lettering gets a white ring, pale lettering a dark one, so each
     // reads on its gate's banner.
     bool pale = l.Ink.R + l.Ink.G + l.Ink.B > 600;
     Rgb halo = pale ? Rgb{60, 10, 20} : white;
-    Put(sh, Lettering(art.Type.Label, l.Text, 52, 11, l.Ink, true, halo), l.X, l.Y, l.X, l.Y - 11,
-        l.Text);
+    Put(sh, Lettering(art.Type.Label, l.Text, 52, 11, l.Ink, true, halo, true), l.X, l.Y, l.X,
+        l.Y - 11, l.Text);
   }
   return sh;
 }
@@ -212,7 +215,13 @@ Sheet Logo(const Art& art) {
       size_t i = static_cast<size_t>(y) * 96 + x;
       if (cov[i] >= 0.5) star.Set(x, y, body[i] >= 0.5 ? Rgb{232, 24, 44} : Rgb{255, 196, 206});
     }
-  Stamp(star, Need(art, "head", 32, 32), 32, 30);
+  // The head on a white disc in the middle of the star.
+  for (int y = 0; y < 96; ++y)
+    for (int x = 0; x < 96; ++x) {
+      double d = std::hypot(x + 0.5 - 48, y + 0.5 - 50);
+      if (d <= 21) star.Set(x, y, d > 19.5 ? Rgb{255, 150, 170} : kWhite);
+    }
+  Stamp(star, Need(art, "head", 32, 32), 32, 33);
   for (int y = 0; y < 96; ++y)
     for (int x = 0; x < 96; ++x)
       if (star.IsOn(x, y)) sh.Img.At(x, y + 4) = star.Get(x, y);
