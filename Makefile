@@ -44,6 +44,9 @@ fuzz: deps
 	  $$t -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 $(FUZZ_BUILD)/corpus/$$name fuzz/$$name/corpus || exit 1; \
 	done
 
+screenshots: build
+	@bash scripts/screenshots.sh $(BUILD)/game docs/screenshots
+
 assets: configure
 	@cmake --build $(BUILD) --target assets
 

@@ -11,6 +11,7 @@
 #include "frame/session.h"
 #include "play/play.h"
 #include "register/register.h"
+#include "render/render.h"
 #include "sound/sound.h"
 #include "title/title.h"
 
@@ -95,7 +96,7 @@ void SetUpSurfaces() {
 
 std::string DataPath(std::string_view relative) {
   const bool registerFile = relative == "da\\da1.txt" || relative == "da\\da2.txt";
-  std::string path = registerFile ? RegisterDir : AppDir;
+  std::string path = registerFile && !RegisterDir.empty() ? RegisterDir : AppDir;
   for (char c : relative) path.push_back(c == '\\' ? '/' : c);
   return path;
 }
@@ -138,7 +139,7 @@ void InitHeadlessSession(const std::string& appDir, uint64_t seed) {
   SeedRandom(seed);
   AppDir = appDir;
   if (AppDir.empty() || AppDir.back() != '/') AppDir.push_back('/');
-  RegisterDir = AppDir;
+  RegisterDir.clear();  // the register follows AppDir, wherever a test points it
   SetUpSurfaces();
 }
 
@@ -148,6 +149,7 @@ void Form_Load() {
   LoadPtaLines();
   LoadRegister();
   BuildGraduateNames();
+  WarmPlayText();
 }
 
 void Form_Unload() {

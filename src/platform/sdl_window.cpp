@@ -5,7 +5,9 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <thread>
 
 namespace {
 
@@ -189,7 +191,7 @@ bool SdlInit(const PlatformOptions& options, std::string* error) {
     SDL_Quit();
     return false;
   }
-  gRenderer = SDL_CreateRenderer(gWindow, -1, SDL_RENDERER_ACCELERATED);
+  gRenderer = SDL_CreateRenderer(gWindow, -1, 0);
   if (!gRenderer) gRenderer = SDL_CreateRenderer(gWindow, -1, SDL_RENDERER_SOFTWARE);
   if (!gRenderer) {
     *error = std::string("no renderer for the window: ") + SDL_GetError();
@@ -287,9 +289,19 @@ bool SdlKeyDown(int32_t vk) {
   return state[k.A] || (k.B != SDL_SCANCODE_UNKNOWN && state[k.B]);
 }
 
-int32_t SdlClockMs() { return static_cast<int32_t>(SDL_GetTicks()); }
+// The frame clock: whole milliseconds since start-up on the monotonic
+// clock, so a wait can sleep to the exact instant its millisecond begins.
+const std::chrono::steady_clock::time_point gEpoch = std::chrono::steady_clock::now();
 
-void SdlSleepMs(int32_t ms) { SDL_Delay(static_cast<Uint32>(std::max(ms, 0))); }
+int32_t SdlClockMs() {
+  return static_cast<int32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                  std::chrono::steady_clock::now() - gEpoch)
+                                  .count());
+}
+
+void SdlSleepUntilMs(int32_t ms) {
+  std::this_thread::sleep_until(gEpoch + std::chrono::milliseconds(ms));
+}
 
 void SdlMessageBox(const std::string& title, const std::string& message) {
   SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title.c_str(), message.c_str(), gWindow);

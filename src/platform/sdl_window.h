@@ -14,5 +14,6 @@ bool SdlPumpEvents();
 void SdlPresent(const Surface& screen);
 bool SdlKeyDown(int32_t vk);
 int32_t SdlClockMs();
-void SdlSleepMs(int32_t ms);
+// Sleeps until the frame clock reads ms.
+void SdlSleepUntilMs(int32_t ms);
 void SdlMessageBox(const std::string& title, const std::string& message);

@@ -79,12 +79,6 @@ void PutFieldRow(int row) {
 void DrawField() {
   // Clear to the background colour the title has just set.
   SetBackColour(Display[2], Display[2].BackColour);
-  // Print every character of the day labels once where the tiles will go,
-  // so their glyphs are loaded now rather than during play.
-  const std::string font = Display[2].FontName;
-  SetFontName(Display[2], kLabelFont);
-  PrintAt(Display[2], 16, 0, 9, false, RGB(0, 128, 0), " 0123456789日");
-  SetFontName(Display[2], font);
   for (int i = 0; i <= 23; ++i) {
     DrawFilledBox(Display[2], 320, 16 * i, 496, 16 * i + 15, RGB(0, 70 - 2 * i, 120 - 4 * i));
   }

@@ -20,3 +20,6 @@ void DrawAbilityIcons();
 void DrawAbilityPanel();
 void DrawMonth();
 void DrawSchedule();
+// Loads every glyph that play and the PTA scene can print, once at start-up,
+// so no frame of a year has to render (and allocate for) a new glyph.
+void WarmPlayText();

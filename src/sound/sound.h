@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
-extern int16_t BgmTrack;       // 0 none, 1, 2
-extern int32_t BgmLoop[3];     // per track, the position it starts at when opened
-extern std::string BgmPos;     // reply of the last position query
+extern int16_t BgmTrack;    // 0 none, 1, 2
+extern int32_t BgmLoop[3];  // per track, the position it starts at when opened
+extern std::string BgmPos;  // reply of the last position query
 extern const char* const BgmFiles[3];
 extern const int32_t BgmEnd[3];
 extern const int32_t BgmRestart[3];
@@ -25,7 +25,16 @@ void SwitchBgm(int16_t n);
 void PlayEffect(int16_t n);
 void StopEffects();
 
-// Opens the audio output (no device in the headless backend). Never fails:
-// without a device, a SoundFont or the files the game stays silent.
+// Opens the audio output (no device in the headless backend, where the music
+// keeps time by the virtual clock). Never fails: without a device, a
+// SoundFont or the files the game stays silent, with one line on stderr for
+// each. The SoundFont loads on a thread of its own; until it is there every
+// call works and the music keeps time silently.
 void SoundInit(const std::string& soundFontOverride);
 void SoundShutdown();
+
+// For tests and tools: no device; the caller pulls the output by hand at the
+// rate (interleaved stereo), and the SoundFont is loaded before this returns.
+void SoundInitOffline(int32_t rate, const std::string& soundFontOverride);
+void SoundRenderOffline(float* stereo, int32_t frames);
+bool SoundSynthReady();

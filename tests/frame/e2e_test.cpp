@@ -162,3 +162,43 @@ TEST(EndToEnd, HelpAndVersion) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(EndToEnd, RecordsEntryOpensTheRecordsScreenAndSpaceReturns) {
+  const fs::path dir = FreshAppDir("records");
+  const GameRun r = RunGame(dir, "0 SPACE\n1 -\n3 DOWN\n4 -\n5 DOWN\n6 -\n7 SPACE\n8 -\n12 SPACE\n",
+                            "--max-polls 16");
+  EXPECT_EQ(r.Status, 3) << r.Err;
+  ASSERT_EQ(r.Trace.size(), 17u);
+  EXPECT_EQ(Field(r.Trace[8], "mode"), 3);
+  EXPECT_EQ(Field(r.Trace[12], "mode"), 3) << "the poll that sees Space is still on the screen";
+  EXPECT_EQ(Field(r.Trace[13], "mode"), 0);
+  EXPECT_EQ(Field(r.Trace[13], "menu"), 3) << "the cursor stays on the records entry";
+}
+
+TEST(EndToEnd, ARecordedRunReplaysToTheSameTrace) {
+  const fs::path dir = FreshAppDir("replay");
+  const std::string rec = (dir / "run.rec").string();
+  // A year started at the left school with some walking and throwing.
+  const GameRun first = RunGame(dir,
+                                "0 SPACE\n1 -\n3 DOWN\n4 -\n6 SPACE\n7 -\n20 LEFT\n40 RIGHT,SPACE\n"
+                                "60 SPACE\n61 -\n90 UP\n",
+                                "--max-polls 300 --record " + rec);
+  ASSERT_EQ(first.Status, 3) << first.Err;
+  const std::string recording = ReadFile(rec);
+  EXPECT_EQ(recording.rfind("# seed 5\n", 0), 0u) << recording;
+  const fs::path trace2 = dir / "replayed.jsonl";
+  const std::string cmd = std::string(KURUNOA_BIN) + " --headless --app-dir " + dir.string() +
+                          " --replay " + rec + " --trace " + trace2.string() +
+                          " --max-polls 300 2>/dev/null";
+  EXPECT_EQ(WEXITSTATUS(std::system(cmd.c_str())), 3);
+  std::istringstream lines(ReadFile(trace2));
+  std::vector<std::string> second;
+  for (std::string line; std::getline(lines, line);) {
+    if (line.find("\"ms\"") != std::string::npos) second.push_back(line);
+  }
+  EXPECT_EQ(second, first.Trace);
+}
+
+}  // namespace

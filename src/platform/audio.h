@@ -1,0 +1,34 @@
+// The audio output: an SDL2 device whose callback pulls interleaved stereo
+// floats, or, in the headless backend, no device at all. Only the audio_*
+// files of the platform include SDL audio.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// Runs on the audio thread with the device lock held.
+using AudioCallback = void (*)(float* stereo, int32_t frames);
+
+struct AudioFormat {
+  int32_t Rate = 0;    // frames per second the device actually runs at
+  int32_t Frames = 0;  // frames per callback
+  bool Dummy = false;  // no real device: SDL's dummy driver keeps time
+};
+
+// Opens the device, paused. When the default driver gives no device, SDL's
+// dummy driver stands in so that the callback still keeps time; *message
+// then says so in one line. False (with the reason, empty when headless)
+// when there is no device at all.
+bool AudioOpen(AudioCallback callback, AudioFormat* format, std::string* message);
+void AudioStart();
+// Guards what the game shares with the callback. No-ops without a device.
+void AudioLock();
+void AudioUnlock();
+void AudioClose();
+
+// The two backends behind the calls above.
+bool SdlAudioOpen(AudioCallback callback, AudioFormat* format, std::string* message);
+void SdlAudioStart();
+void SdlAudioLock();
+void SdlAudioUnlock();
+void SdlAudioClose();

@@ -1,0 +1,109 @@
+// The records screen in a whole headless run of the program, from a
+// register on disk to the screen and back to the title.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadFile(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::ostringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+long Field(const std::string& line, const std::string& key) {
+  const std::string k = "\"" + key + "\": ";
+  const size_t at = line.find(k);
+  if (at == std::string::npos) return -99999;
+  return std::stol(line.substr(at + k.size()));
+}
+
+// The table's background colour at row y.
+uint32_t Band(int32_t y) { return RGB(0, 73 - y / 16, 146 - 2 * (y / 16)); }
+
+bool OffBackground(const Surface& s, int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
+  for (int32_t y = y1; y <= y2; ++y) {
+    for (int32_t x = x1; x <= x2; ++x) {
+      if (s.Pixels[y * s.Width + x] != Band(y)) return true;
+    }
+  }
+  return false;
+}
+
+TEST(RecordsEndToEnd, ShowsTheRegisterOnDiskAndReturnsToTheTitle) {
+  const fs::path dir = fs::path(::testing::TempDir()) / "kurunoa_register_e2e";
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  fs::copy(fs::path(KURUNOA_GAME_DIR) / "da", dir / "da", fs::copy_options::recursive);
+  // Three graduates, the last with a total of 0: two rows, a count of 3.
+  const std::string da1 = " 3 \r\n 6 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n";
+  std::string da2;
+  for (int v : {1, 1, 2, 0, 0, 0, 0, 0, 0, 600, 500, 400,  // あい, front, 150.0
+                2, 6, 0, 0, 0, 0, 0, 0, 0, 400, 400, 400,  // か, left, 120.0
+                1, 3, 0, 0, 0, 0, 0, 0, 0, 0,   0,   0}) {
+    da2 += " " + std::to_string(v) + " \r\n";
+  }
+  std::ofstream(dir / "da" / "da1.txt", std::ios::binary) << da1;
+  std::ofstream(dir / "da" / "da2.txt", std::ios::binary) << da2;
+
+  // Space skips the intro, Down Down Space opens the records, Space goes
+  // back to the title and Escape quits there.
+  const fs::path input = dir / "input.txt", trace = dir / "trace.jsonl", shot = dir / "records.png";
+  std::ofstream(input) << "0 SPACE\n1 -\n3 DOWN\n4 -\n5 DOWN\n6 -\n7 SPACE\n8 -\n"
+                          "20 SPACE\n21 -\n26 ESC\n";
+  const std::string cmd = std::string(KURUNOA_BIN) + " --headless --seed 5 --app-dir " +
+                          dir.string() + " --input " + input.string() + " --trace " +
+                          trace.string() + " --screenshot 15:" + shot.string() +
+                          " --max-polls 60 2>" + (dir / "stderr.txt").string() + " >/dev/null";
+  const int raw = std::system(cmd.c_str());
+  ASSERT_TRUE(WIFEXITED(raw));
+  ASSERT_EQ(WEXITSTATUS(raw), 0) << ReadFile(dir / "stderr.txt");
+
+  std::vector<std::string> polls;
+  std::istringstream lines(ReadFile(trace));
+  for (std::string line; std::getline(lines, line);) {
+    if (line.find("\"mode\"") != std::string::npos) polls.push_back(line);
+  }
+  ASSERT_GT(polls.size(), 21u);
+  int first = -1, last = -1;
+  for (int p = 0; p < static_cast<int>(polls.size()); ++p) {
+    if (Field(polls[p], "mode") != 3) continue;
+    if (first < 0) first = p;
+    last = p;
+  }
+  ASSERT_GE(first, 8);
+  EXPECT_LE(first, 9);
+  EXPECT_EQ(last, 20) << "Space at poll 20 leaves the records";
+  EXPECT_EQ(Field(polls[15], "count"), 3);
+  EXPECT_EQ(Field(polls[21], "mode"), 0);
+  EXPECT_EQ(Field(polls.back(), "key"), 27);
+
+  Surface screen;
+  std::string error;
+  ASSERT_TRUE(SurfaceLoadPngFile(screen, shot.string(), &error)) << error;
+  ASSERT_GE(screen.Height, 336);
+  for (int32_t p = 1; p <= 10; ++p) {
+    const int32_t y = 18 * p + 72;
+    EXPECT_EQ(OffBackground(screen, 84, y, 470, y + 14), p <= 2) << "row " << p;
+  }
+  EXPECT_TRUE(OffBackground(screen, 362, 320, 371, 335)) << "the units digit";
+  EXPECT_FALSE(OffBackground(screen, 332, 320, 361, 335)) << "no further digits";
+
+  // Nothing on the screen wrote the register.
+  EXPECT_EQ(ReadFile(dir / "da" / "da1.txt"), da1);
+  EXPECT_EQ(ReadFile(dir / "da" / "da2.txt"), da2);
+  fs::remove_all(dir);
+}
+
+}  // namespace

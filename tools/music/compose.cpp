@@ -1,0 +1,913 @@
+// Composes the game's two music tracks and writes them as Standard MIDI
+// Files (format 1, General MIDI):
+//   bg1.mid  the school-day theme, D major, 4/4. A one-bar lead-in of 2450 ms,
+//            then a 125-bar loop body of 2150 ms bars from 2450 to 271200 ms,
+//            then its first two bars again and a closing chord.
+//   bg2.mid  high spirits, F major, 4/4. A silent bar of 1600 ms, a two-bar
+//            fanfare to 4560 ms, a 48-bar loop body of 1605 ms bars to
+//            81600 ms, then its first two bars again and a closing chord.
+// The game jumps from the end of each loop body back to its start, so what
+// follows the jump point is written to be what follows the target.
+//
+// The score is written below in a small note language, in C major; each song
+// is transposed as a whole when it is written. Everything is deterministic.
+//
+// Usage: compose OUTDIR
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr uint32_t kQuarter = 480;
+constexpr uint32_t kBar = 4 * kQuarter;
+
+[[noreturn]] void Fail(const std::string& message) {
+  std::fprintf(stderr, "compose: %s\n", message.c_str());
+  std::exit(1);
+}
+
+// ---- The song being built -----------------------------------------------------
+
+struct Note {
+  uint32_t Tick, Len;
+  uint8_t Channel, Key, Velocity;
+};
+
+struct Control {
+  uint32_t Tick;
+  uint8_t Status, Data1, Data2;  // status carries the channel
+};
+
+struct Song {
+  std::vector<Note> Notes;
+  std::vector<Control> Controls;
+  std::vector<std::pair<uint32_t, uint32_t>> Tempos;  // tick, microseconds per quarter
+  uint32_t EndTick = 0;
+  int Transpose = 0;
+  const char* Name = "";
+};
+
+void AddNote(Song& s, uint32_t tick, uint32_t len, int channel, int key, int velocity) {
+  if (key < 0 || key > 127 || len == 0) Fail("note out of range");
+  velocity = std::clamp(velocity, 1, 127);
+  s.Notes.push_back({tick, len, static_cast<uint8_t>(channel), static_cast<uint8_t>(key),
+                     static_cast<uint8_t>(velocity)});
+}
+
+void SetUpChannel(Song& s, int channel, int program, int volume, int pan, int reverb, int chorus) {
+  const uint8_t cc = static_cast<uint8_t>(0xB0 | channel);
+  s.Controls.push_back({0, static_cast<uint8_t>(0xC0 | channel), static_cast<uint8_t>(program), 0});
+  s.Controls.push_back({0, cc, 7, static_cast<uint8_t>(volume)});
+  s.Controls.push_back({0, cc, 10, static_cast<uint8_t>(pan)});
+  s.Controls.push_back({0, cc, 91, static_cast<uint8_t>(reverb)});
+  s.Controls.push_back({0, cc, 93, static_cast<uint8_t>(chorus)});
+}
+
+// A small deterministic spread of loudness, the same wherever a bar recurs.
+int Humanise(uint32_t placeInSection, int channel, int key) {
+  uint32_t h = placeInSection * 2654435761u ^ static_cast<uint32_t>(channel * 40503 + key * 97);
+  h ^= h >> 15;
+  h *= 2246822519u;
+  h ^= h >> 13;
+  return static_cast<int>(h % 9) - 4;
+}
+
+// ---- Notes and chords as text ---------------------------------------------------
+
+// A melody: bars separated by '|', notes as PITCH:LENGTH, e.g. "E5:4 G5:8 r:8".
+// Lengths: 1 2 4 8 16, '.' dotted; a note without a length keeps the last.
+struct MelodyNote {
+  int Key;  // -1 rest
+  uint32_t Len;
+};
+
+int PitchOf(const std::string& t) {
+  static const int kSteps[] = {9, 11, 0, 2, 4, 5, 7};  // A..G
+  if (t.empty() || t[0] < 'A' || t[0] > 'G') Fail("bad pitch " + t);
+  int pc = kSteps[t[0] - 'A'];
+  std::size_t i = 1;
+  if (i < t.size() && t[i] == '#') pc++, i++;
+  if (i < t.size() && t[i] == 'b') pc--, i++;
+  if (i >= t.size() || t[i] < '0' || t[i] > '9') Fail("bad octave " + t);
+  return 12 * (t[i] - '0' + 1) + pc;
+}
+
+std::vector<std::vector<MelodyNote>> ParseMelody(const char* text) {
+  std::vector<std::vector<MelodyNote>> bars(1);
+  uint32_t len = kQuarter;
+  std::string token;
+  auto flush = [&]() {
+    if (token.empty()) return;
+    std::string pitch = token;
+    const std::size_t colon = token.find(':');
+    if (colon != std::string::npos) {
+      pitch = token.substr(0, colon);
+      std::string d = token.substr(colon + 1);
+      const bool dotted = !d.empty() && d.back() == '.';
+      if (dotted) d.pop_back();
+      const int div = std::atoi(d.c_str());
+      if (div != 1 && div != 2 && div != 4 && div != 8 && div != 16) Fail("bad length " + token);
+      len = kBar / static_cast<uint32_t>(div);
+      if (dotted) len = len * 3 / 2;
+    }
+    bars.back().push_back({pitch == "r" ? -1 : PitchOf(pitch), len});
+    token.clear();
+  };
+  for (const char* p = text;; ++p) {
+    if (*p == '\0' || *p == ' ' || *p == '|') flush();
+    if (*p == '\0') break;
+    if (*p == '|') bars.emplace_back();
+    if (*p != ' ' && *p != '|') token.push_back(*p);
+  }
+  for (std::size_t b = 0; b < bars.size(); ++b) {
+    uint32_t sum = 0;
+    for (const MelodyNote& n : bars[b]) sum += n.Len;
+    if (sum != kBar) Fail("bar " + std::to_string(b + 1) + " of \"" + text + "\" is not 4/4");
+  }
+  return bars;
+}
+
+struct Chord {
+  uint32_t Start, Len;     // within the bar
+  int Root;                // pitch class
+  int Bass;                // pitch class of the bass note
+  std::vector<int> Tones;  // pitch classes, root first
+};
+
+// Chords per bar separated by '|'; two in a bar share it. "C", "Am", "G7",
+// "Dm7", "Cmaj7", "A7", "G/B".
+Chord ParseChord(const std::string& t) {
+  static const int kSteps[] = {9, 11, 0, 2, 4, 5, 7};
+  Chord c{};
+  std::string name = t;
+  std::string bass;
+  if (const std::size_t slash = t.find('/'); slash != std::string::npos) {
+    name = t.substr(0, slash);
+    bass = t.substr(slash + 1);
+  }
+  auto pcOf = [&](const std::string& n, std::size_t* used) {
+    int pc = kSteps[n[0] - 'A'];
+    *used = 1;
+    if (n.size() > 1 && n[1] == '#') pc++, (*used)++;
+    if (n.size() > 1 && n[1] == 'b') pc--, (*used)++;
+    return (pc + 12) % 12;
+  };
+  std::size_t used = 0;
+  c.Root = pcOf(name, &used);
+  const std::string quality = name.substr(used);
+  std::vector<int> intervals;
+  if (quality.empty()) {
+    intervals = {0, 4, 7};
+  } else if (quality == "m") {
+    intervals = {0, 3, 7};
+  } else if (quality == "7") {
+    intervals = {0, 4, 7, 10};
+  } else if (quality == "m7") {
+    intervals = {0, 3, 7, 10};
+  } else if (quality == "maj7") {
+    intervals = {0, 4, 7, 11};
+  } else {
+    Fail("bad chord " + t);
+  }
+  for (int i : intervals) c.Tones.push_back((c.Root + i) % 12);
+  c.Bass = bass.empty() ? c.Root : pcOf(bass, &used);
+  return c;
+}
+
+std::vector<std::vector<Chord>> ParseChords(const char* text) {
+  std::vector<std::vector<std::string>> names(1);
+  std::string token;
+  for (const char* p = text;; ++p) {
+    if (*p == '\0' || *p == ' ' || *p == '|') {
+      if (!token.empty()) names.back().push_back(token);
+      token.clear();
+    }
+    if (*p == '\0') break;
+    if (*p == '|') names.emplace_back();
+    if (*p != ' ' && *p != '|') token.push_back(*p);
+  }
+  std::vector<std::vector<Chord>> bars;
+  for (const auto& bar : names) {
+    if (bar.empty() || bar.size() > 2) Fail(std::string("bad chord bar in ") + text);
+    std::vector<Chord> chords;
+    const uint32_t len = kBar / static_cast<uint32_t>(bar.size());
+    for (std::size_t i = 0; i < bar.size(); ++i) {
+      Chord c = ParseChord(bar[i]);
+      c.Start = static_cast<uint32_t>(i) * len;
+      c.Len = len;
+      chords.push_back(c);
+    }
+    bars.push_back(chords);
+  }
+  return bars;
+}
+
+const Chord& ChordAt(const std::vector<Chord>& bar, uint32_t inBar) {
+  for (const Chord& c : bar) {
+    if (inBar >= c.Start && inBar < c.Start + c.Len) return c;
+  }
+  return bar.back();
+}
+
+// The pitch class placed in [low, low + 12).
+int Place(int pc, int low) { return low + ((pc - low) % 12 + 12) % 12; }
+
+// A scale step up or down in C major; notes off the scale move by thirds.
+int DiatonicShift(int key, int steps) {
+  static const int kScale[] = {0, 2, 4, 5, 7, 9, 11};
+  const int pc = key % 12;
+  const int* at = std::find(std::begin(kScale), std::end(kScale), pc);
+  if (at == std::end(kScale)) return key + (steps < 0 ? -3 : 3);
+  int degree = static_cast<int>(at - kScale) + steps;
+  int octave = key / 12;
+  while (degree < 0) degree += 7, octave--;
+  while (degree >= 7) degree -= 7, octave++;
+  return 12 * octave + kScale[degree];
+}
+
+// ---- Parts ----------------------------------------------------------------------
+
+struct MelodyVoice {
+  int Channel;
+  int Shift;  // semitones
+  int Velocity;
+  int Thirds;  // 0, or -2 for a harmony a diatonic third below
+  double Gate;
+};
+
+void PlayMelody(Song& s, uint32_t start, const std::vector<std::vector<MelodyNote>>& bars,
+                const MelodyVoice& v, std::size_t firstBar = 0, std::size_t barCount = 999) {
+  for (std::size_t b = firstBar; b < bars.size() && b < firstBar + barCount; ++b) {
+    uint32_t at = start + static_cast<uint32_t>(b - firstBar) * kBar;
+    uint32_t inSection = static_cast<uint32_t>(b) * kBar;
+    for (const MelodyNote& n : bars[b]) {
+      if (n.Key >= 0) {
+        int key = v.Thirds != 0 ? DiatonicShift(n.Key, v.Thirds) : n.Key;
+        key += v.Shift;
+        const uint32_t len = std::max<uint32_t>(30, static_cast<uint32_t>(n.Len * v.Gate));
+        // The first beat of the bar a little stronger.
+        const int accent = (at % kBar == 0) ? 6 : 0;
+        AddNote(s, at, len, v.Channel, key,
+                v.Velocity + accent + Humanise(inSection, v.Channel, key));
+      }
+      at += n.Len;
+      inSection += n.Len;
+    }
+  }
+}
+
+// A rhythm: hits as (start, length, velocity offset) within a bar.
+struct Hit {
+  uint32_t Start, Len;
+  int Velocity;
+};
+
+enum class Comp { Quarters, Pop, Arpeggio, Offbeat, Stabs, Pads, Riff, None };
+enum class BassStyle { Half, Walk, Whole, Drive, Octaves };
+
+void PlayComp(Song& s, uint32_t start, const std::vector<std::vector<Chord>>& chords, Comp style,
+              int channel, int low, int velocity, std::size_t firstBar = 0,
+              std::size_t barCount = 999) {
+  static const std::vector<Hit> kQuarters = {
+      {0, 420, 8}, {480, 300, -6}, {960, 420, 4}, {1440, 300, -6}};
+  static const std::vector<Hit> kPop = {
+      {0, 440, 8}, {720, 200, 0}, {960, 440, 4}, {1440, 200, -4}, {1680, 200, 0}};
+  static const std::vector<Hit> kOffbeat = {
+      {240, 150, 2}, {720, 150, 0}, {1200, 150, 2}, {1680, 150, 0}};
+  static const std::vector<Hit> kStabs = {{0, 200, 10}, {720, 140, 0}, {1680, 140, 4}};
+  static const std::vector<Hit> kRiff = {
+      {0, 200, 10}, {360, 100, 0}, {720, 200, 4}, {1200, 120, 0}, {1440, 200, 6}};
+  for (std::size_t b = firstBar; b < chords.size() && b < firstBar + barCount; ++b) {
+    const uint32_t bar = start + static_cast<uint32_t>(b - firstBar) * kBar;
+    const uint32_t inSection = static_cast<uint32_t>(b) * kBar;
+    const std::vector<Hit>* hits = nullptr;
+    switch (style) {
+      case Comp::Quarters:
+        hits = &kQuarters;
+        break;
+      case Comp::Pop:
+        hits = &kPop;
+        break;
+      case Comp::Offbeat:
+        hits = &kOffbeat;
+        break;
+      case Comp::Stabs:
+        hits = &kStabs;
+        break;
+      case Comp::Riff:
+        hits = &kRiff;
+        break;
+      case Comp::None:
+        return;
+      case Comp::Pads:
+        for (const Chord& c : chords[b]) {
+          for (int pc : c.Tones) {
+            const int key = Place(pc, low);
+            AddNote(s, bar + c.Start, c.Len - 30, channel, key,
+                    velocity + Humanise(inSection + c.Start, channel, key));
+          }
+          const int root = Place(c.Root, low - 12);
+          AddNote(s, bar + c.Start, c.Len - 30, channel, root, velocity - 8);
+        }
+        continue;
+      case Comp::Arpeggio: {
+        static const int kOrder[] = {0, 1, 2, 3, 4, 3, 2, 1};
+        for (int i = 0; i < 8; ++i) {
+          const uint32_t t = static_cast<uint32_t>(i) * 240;
+          const Chord& c = ChordAt(chords[b], t);
+          std::vector<int> keys;
+          for (int pc : c.Tones) keys.push_back(Place(pc, low));
+          std::sort(keys.begin(), keys.end());
+          keys.push_back(keys[0] + 12);
+          keys.push_back(keys[1] + 12);
+          const int key = keys[kOrder[i] % keys.size()];
+          AddNote(s, bar + t, 230, channel, key,
+                  velocity + (i % 2 == 0 ? 4 : -4) + Humanise(inSection + t, channel, key));
+        }
+        continue;
+      }
+    }
+    for (const Hit& h : *hits) {
+      const Chord& c = ChordAt(chords[b], h.Start);
+      for (int pc : c.Tones) {
+        const int key = Place(pc, low);
+        AddNote(s, bar + h.Start, h.Len, channel, key,
+                velocity + h.Velocity + Humanise(inSection + h.Start, channel, key));
+      }
+    }
+  }
+}
+
+void PlayBass(Song& s, uint32_t start, const std::vector<std::vector<Chord>>& chords,
+              const std::vector<Chord>& nextBar, BassStyle style, int channel, int low,
+              int velocity, std::size_t firstBar = 0, std::size_t barCount = 999) {
+  for (std::size_t b = firstBar; b < chords.size() && b < firstBar + barCount; ++b) {
+    const uint32_t bar = start + static_cast<uint32_t>(b - firstBar) * kBar;
+    const uint32_t inSection = static_cast<uint32_t>(b) * kBar;
+    const std::vector<Chord>& next = b + 1 < chords.size() ? chords[b + 1] : nextBar;
+    auto note = [&](uint32_t t, uint32_t len, int key, int accent) {
+      AddNote(s, bar + t, len, channel, key,
+              velocity + accent + Humanise(inSection + t, channel, key));
+    };
+    auto root = [&](uint32_t t) { return Place(ChordAt(chords[b], t).Bass, low); };
+    auto fifth = [&](uint32_t t) {
+      const Chord& c = ChordAt(chords[b], t);
+      return Place(c.Tones[2], Place(c.Bass, low));
+    };
+    switch (style) {
+      case BassStyle::Whole:
+        for (const Chord& c : chords[b]) note(c.Start, c.Len - 40, Place(c.Bass, low), 4);
+        break;
+      case BassStyle::Half:
+        note(0, 900, root(0), 6);
+        note(960, 900, chords[b].size() > 1 ? root(960) : fifth(960), 0);
+        break;
+      case BassStyle::Walk: {
+        // A chromatic step into the next bar's root.
+        const int target = Place(next.front().Bass, low);
+        const int approach = target - 1 >= low ? target - 1 : target + 1;
+        note(0, 640, root(0), 8);
+        note(720, 220, root(720), -4);
+        note(960, 440, chords[b].size() > 1 ? root(960) : fifth(960), 2);
+        note(1440, 220, root(1440), -2);
+        note(1680, 220, approach, -4);
+        break;
+      }
+      case BassStyle::Drive:
+        for (int i = 0; i < 8; ++i) {
+          const uint32_t t = static_cast<uint32_t>(i) * 240;
+          const int key = (i == 3 || i == 7) ? root(t) + 12 : (i == 6 ? fifth(t) : root(t));
+          note(t, 200, key, i % 2 == 0 ? 6 : -2);
+        }
+        break;
+      case BassStyle::Octaves:
+        for (int i = 0; i < 8; ++i) {
+          const uint32_t t = static_cast<uint32_t>(i) * 240;
+          note(t, 180, root(t) + (i % 2 == 1 ? 12 : 0), i % 2 == 0 ? 6 : -4);
+        }
+        break;
+    }
+  }
+}
+
+// Drums on channel 10 as sixteen steps a bar: X accent, x normal, o soft.
+struct DrumLine {
+  int Key;
+  const char* Steps;
+};
+
+void PlayDrums(Song& s, uint32_t bar, const std::vector<DrumLine>& lines, int velocity,
+               uint32_t inSection) {
+  for (const DrumLine& line : lines) {
+    if (std::strlen(line.Steps) != 16) Fail(std::string("drum line ") + line.Steps);
+    for (int i = 0; i < 16; ++i) {
+      const char c = line.Steps[i];
+      if (c == '.') continue;
+      const int v = c == 'X' ? velocity + 18 : c == 'x' ? velocity : velocity - 25;
+      const uint32_t t = static_cast<uint32_t>(i) * 120;
+      AddNote(s, bar + t, 100, 9, line.Key, v + Humanise(inSection + t, 9, line.Key));
+    }
+  }
+}
+
+constexpr int kKick = 36, kStick = 37, kSnare = 38, kClap = 39, kClosedHat = 42, kOpenHat = 46,
+              kCrash = 49, kRide = 51, kTambourine = 54, kHighTom = 50, kMidTom = 47, kLowTom = 45,
+              kFloorTom = 43;
+
+// ---- Writing ------------------------------------------------------------------
+
+void PutVarLen(std::vector<uint8_t>& out, uint32_t v) {
+  uint8_t bytes[5];
+  int n = 0;
+  bytes[n++] = v & 0x7F;
+  while ((v >>= 7) != 0) bytes[n++] = static_cast<uint8_t>(0x80 | (v & 0x7F));
+  while (n > 0) out.push_back(bytes[--n]);
+}
+
+void PutBigEndian(std::vector<uint8_t>& out, uint32_t v, int bytes) {
+  for (int i = bytes - 1; i >= 0; --i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+
+struct Raw {
+  uint32_t Tick;
+  int Order;  // at one tick: controls, then note-offs, then note-ons
+  std::vector<uint8_t> Bytes;
+};
+
+void PutTrack(std::vector<uint8_t>& file, std::vector<Raw> events, uint32_t endTick) {
+  std::stable_sort(events.begin(), events.end(), [](const Raw& a, const Raw& b) {
+    return a.Tick != b.Tick ? a.Tick < b.Tick : a.Order < b.Order;
+  });
+  std::vector<uint8_t> body;
+  uint32_t last = 0;
+  uint8_t running = 0;
+  for (const Raw& e : events) {
+    PutVarLen(body, e.Tick - last);
+    last = e.Tick;
+    const uint8_t status = e.Bytes[0];
+    // Running status for channel messages; meta events end it.
+    std::size_t from = 0;
+    if (status < 0xF0) {
+      if (status == running) from = 1;
+      running = status;
+    } else {
+      running = 0;
+    }
+    body.insert(body.end(), e.Bytes.begin() + static_cast<long>(from), e.Bytes.end());
+  }
+  PutVarLen(body, endTick - last);
+  body.insert(body.end(), {0xFF, 0x2F, 0x00});
+  file.insert(file.end(), {'M', 'T', 'r', 'k'});
+  PutBigEndian(file, static_cast<uint32_t>(body.size()), 4);
+  file.insert(file.end(), body.begin(), body.end());
+}
+
+Raw Meta(uint32_t tick, uint8_t type, const std::vector<uint8_t>& data) {
+  Raw r{tick, 0, {0xFF, type}};
+  PutVarLen(r.Bytes, static_cast<uint32_t>(data.size()));
+  r.Bytes.insert(r.Bytes.end(), data.begin(), data.end());
+  return r;
+}
+
+Raw TrackName(const std::string& name) {
+  return Meta(0, 0x03, std::vector<uint8_t>(name.begin(), name.end()));
+}
+
+void WriteSong(const Song& s, const std::string& path, const std::vector<std::string>& names) {
+  std::vector<uint8_t> file = {'M', 'T', 'h', 'd'};
+  PutBigEndian(file, 6, 4);
+  PutBigEndian(file, 1, 2);
+  std::vector<int> channels;
+  for (const Note& n : s.Notes) {
+    if (std::find(channels.begin(), channels.end(), n.Channel) == channels.end())
+      channels.push_back(n.Channel);
+  }
+  std::sort(channels.begin(), channels.end());
+  PutBigEndian(file, static_cast<uint32_t>(1 + channels.size()), 2);
+  PutBigEndian(file, kQuarter, 2);
+
+  std::vector<Raw> conductor = {TrackName(s.Name), Meta(0, 0x58, {4, 2, 24, 8})};
+  for (const auto& [tick, us] : s.Tempos) {
+    conductor.push_back(Meta(
+        tick, 0x51,
+        {static_cast<uint8_t>(us >> 16), static_cast<uint8_t>(us >> 8), static_cast<uint8_t>(us)}));
+  }
+  PutTrack(file, conductor, s.EndTick);
+
+  for (int ch : channels) {
+    std::vector<Raw> events = {TrackName(ch < static_cast<int>(names.size()) ? names[ch] : "")};
+    for (const Control& c : s.Controls) {
+      if ((c.Status & 0x0F) != ch) continue;
+      Raw r{c.Tick, 0, {c.Status, c.Data1}};
+      if ((c.Status & 0xE0) != 0xC0) r.Bytes.push_back(c.Data2);
+      events.push_back(r);
+    }
+    for (const Note& n : s.Notes) {
+      if (n.Channel != ch) continue;
+      const int key = ch == 9 ? n.Key : n.Key + s.Transpose;
+      if (key < 0 || key > 127) Fail("transposed note out of range");
+      const uint8_t status = static_cast<uint8_t>(0x90 | ch);
+      // Note-off as a note-on of velocity 0, so running status carries it.
+      events.push_back({n.Tick, 2, {status, static_cast<uint8_t>(key), n.Velocity}});
+      events.push_back({n.Tick + n.Len, 1, {status, static_cast<uint8_t>(key), 0}});
+    }
+    PutTrack(file, events, s.EndTick);
+  }
+
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (f == nullptr) Fail("cannot write " + path);
+  const bool ok = std::fwrite(file.data(), 1, file.size(), f) == file.size();
+  if (std::fclose(f) != 0 || !ok) Fail("cannot write " + path);
+}
+
+// ---- Track 1: the school day ----------------------------------------------------
+
+namespace day {
+
+constexpr int kFlute = 0, kClarinet = 1, kPiano = 2, kStrings = 3, kBass = 4, kGlock = 5;
+
+const char* const kThemeA =
+    "E5:4 G5:8 C6:8 B5:4 G5:4 | A5:8 G5:8 F5:8 E5:8 D5:2 | C5:4 E5:8 A5:8 G5:4 E5:4 |"
+    "G5:4. F5:8 E5:2 | F5:4 A5:8 C6:8 D6:4 C6:4 | B5:8 A5:8 G5:8 E5:8 G5:2 |"
+    "A5:4 F5:4 D6:4. C6:8 | B5:4 G5:4 D5:4 r:4";
+const char* const kChordsA = "C | G/B | Am | Em | F | C | Dm7 | G7";
+
+const char* const kThemeA2 =
+    "E5:4 G5:8 C6:8 B5:4 G5:4 | A5:8 G5:8 F5:8 E5:8 D5:2 | C5:4 E5:8 A5:8 G5:4 E5:4 |"
+    "G5:4. A5:8 B5:2 | C6:4 A5:8 C6:8 F6:4 E6:4 | D6:8 C6:8 B5:8 A5:8 B5:4 D6:4 |"
+    "C6:2 r:8 G5:8 A5:8 B5:8 | C6:2 r:2";
+const char* const kChordsA2 = "C | G/B | Am | Em | F | G | C | C";
+
+const char* const kThemeB =
+    "A5:4. B5:8 C6:4 A5:4 | G5:4. E5:8 B4:2 | A5:4. G5:8 F5:4 A5:4 | G5:2. r:4 |"
+    "F5:4. G5:8 A5:4 D6:4 | C6:8 B5:8 G5:4 E5:4 G5:4 | A5:8 B5:8 C6:8 D6:8 E6:4 C6:4 |"
+    "D6:2 B5:4 G5:4";
+const char* const kChordsB = "Am | Em | F | C | Dm | Em | F | G7";
+
+const char* const kThemeC =
+    "C5:4 A4:8 C5:8 F5:2 | D5:4 B4:8 D5:8 G5:2 | E5:4 G5:8 F5:8 E5:4 D5:4 |"
+    "C5:4. B4:8 A4:2 | F5:4 E5:8 D5:8 C5:4 D5:4 | B4:4 D5:4 G5:4 F5:4 |"
+    "E5:2 G5:4 E5:4 | E5:4 D5:4 C5:4 Bb4:4";
+const char* const kChordsC = "F | G | Em | Am | Dm7 | G7 | Cmaj7 | C7";
+
+const char* const kThemeC2 =
+    "C5:4 A4:8 C5:8 F5:2 | D5:4 B4:8 D5:8 G5:2 | E5:4 G5:8 F5:8 E5:4 B4:4 |"
+    "C#5:4. D5:8 E5:2 | F5:4 A5:8 G5:8 F5:4 E5:4 | D5:4 F5:4 B5:4 G5:4 |"
+    "E5:8 D5:8 C5:4 G5:2 | C5:2. r:4";
+const char* const kChordsC2 = "F | G | Em | A7 | Dm7 | G7 | C | C";
+
+const char* const kThemeD =
+    "E5:1 | F5:2 A5:2 | G5:1 | D5:2 G5:2 | A5:2 C6:2 | A5:2 F5:2 | D6:2 C6:4 A5:4 |"
+    "B5:2 A5:4 G5:4";
+const char* const kChordsD = "Am | F | C | G | Am | F | Dm | G7";
+
+const char* const kThemeTag =
+    "A5:4 C6:4 F6:4 C6:4 | B5:4 D6:4 G6:4 D6:4 | E6:4. D6:8 C6:4 G5:4 |"
+    "A5:4 C#6:4 E6:4 G6:4 | F6:4 D6:4 B5:4 G5:4";
+const char* const kChordsTag = "F | G | C | A7 | Dm7 G7";
+
+enum class Drums { Light, Full, Ride };
+
+struct Section {
+  const char* Theme;
+  const char* Chords;
+  int Lead;       // kFlute or kClarinet
+  bool Glock;     // glockenspiel an octave above the lead
+  bool GlockArp;  // glockenspiel arpeggios instead
+  bool Strings;
+  Drums Beat;
+  Comp Piano;
+  BassStyle Bass;
+  int Level;  // loudness offset
+};
+
+// The loop body: fifteen eight-bar sections and a five-bar tag, 125 bars.
+const Section kForm[] = {
+    {kThemeA, kChordsA, kFlute, false, false, false, Drums::Light, Comp::Quarters, BassStyle::Half,
+     -6},
+    {kThemeA2, kChordsA2, kFlute, false, false, true, Drums::Full, Comp::Pop, BassStyle::Walk, -2},
+    {kThemeB, kChordsB, kFlute, true, false, true, Drums::Full, Comp::Pop, BassStyle::Walk, 0},
+    {kThemeA2, kChordsA2, kFlute, true, false, true, Drums::Full, Comp::Pop, BassStyle::Walk, 0},
+    {kThemeC, kChordsC, kClarinet, false, false, true, Drums::Light, Comp::Arpeggio,
+     BassStyle::Half, -4},
+    {kThemeC2, kChordsC2, kClarinet, true, false, true, Drums::Full, Comp::Pop, BassStyle::Walk,
+     -2},
+    {kThemeB, kChordsB, kFlute, false, false, true, Drums::Full, Comp::Pop, BassStyle::Walk, 0},
+    {kThemeA2, kChordsA2, kFlute, true, false, true, Drums::Full, Comp::Pop, BassStyle::Walk, 2},
+    {kThemeD, kChordsD, kFlute, false, false, true, Drums::Ride, Comp::Arpeggio, BassStyle::Whole,
+     -8},
+    {kThemeD, kChordsD, kFlute, false, true, true, Drums::Light, Comp::Arpeggio, BassStyle::Half,
+     -5},
+    {kThemeA, kChordsA, kFlute, false, false, false, Drums::Full, Comp::Pop, BassStyle::Walk, -2},
+    {kThemeA2, kChordsA2, kFlute, true, false, true, Drums::Full, Comp::Pop, BassStyle::Walk, 0},
+    {kThemeC, kChordsC, kClarinet, false, false, true, Drums::Full, Comp::Pop, BassStyle::Walk, -2},
+    {kThemeB, kChordsB, kFlute, true, false, true, Drums::Full, Comp::Pop, BassStyle::Walk, 0},
+    {kThemeA2, kChordsA2, kFlute, true, false, true, Drums::Full, Comp::Pop, BassStyle::Walk, 2},
+    {kThemeTag, kChordsTag, kFlute, true, false, true, Drums::Full, Comp::Pop, BassStyle::Walk, 3},
+};
+
+void PlayBeat(Song& s, uint32_t bar, Drums beat, bool fill, int level, uint32_t inSection) {
+  const int v = 84 + level;
+  if (fill) {
+    PlayDrums(s, bar,
+              {{kKick, "x.......x......."},
+               {kSnare, "....x.....o.xoXx"},
+               {kHighTom, "............x..."},
+               {kMidTom, ".............x.."},
+               {kLowTom, "..............x."},
+               {kClosedHat, "x.x.x.x.x.x....."}},
+              v, inSection);
+    return;
+  }
+  switch (beat) {
+    case Drums::Light:
+      PlayDrums(s, bar,
+                {{kKick, "x.......x......."},
+                 {kStick, "....x.......x..."},
+                 {kClosedHat, "x.o.x.o.x.o.x.o."}},
+                v - 8, inSection);
+      break;
+    case Drums::Full:
+      PlayDrums(s, bar,
+                {{kKick, "x.....x.x......."},
+                 {kSnare, "....x.......x..."},
+                 {kClosedHat, "X.x.x.x.X.x.x.x."}},
+                v, inSection);
+      break;
+    case Drums::Ride:
+      PlayDrums(s, bar, {{kKick, "x..............."}, {kRide, "x...o...x...o..."}}, v - 14,
+                inSection);
+      break;
+  }
+}
+
+// One section's bars [first, first + count) at tick start. The bar after the
+// section (for the bass's approach note) is next.
+void PlaySection(Song& s, uint32_t start, const Section& sec, const std::vector<Chord>& next,
+                 bool fillAtEnd, std::size_t first, std::size_t count) {
+  const auto theme = ParseMelody(sec.Theme);
+  const auto chords = ParseChords(sec.Chords);
+  if (theme.size() != chords.size()) Fail(std::string("theme and chords differ: ") + sec.Theme);
+  const int lv = sec.Level;
+  PlayMelody(s, start, theme, {sec.Lead, 0, (sec.Lead == kFlute ? 92 : 88) + lv, 0, 0.92}, first,
+             count);
+  if (sec.Glock) PlayMelody(s, start, theme, {kGlock, 12, 58 + lv, 0, 0.5}, first, count);
+  if (sec.GlockArp) PlayComp(s, start, chords, Comp::Arpeggio, kGlock, 76, 50 + lv, first, count);
+  PlayComp(s, start, chords, sec.Piano, kPiano, 58, 62 + lv, first, count);
+  if (sec.Strings) PlayComp(s, start, chords, Comp::Pads, kStrings, 60, 58 + lv, first, count);
+  PlayBass(s, start, chords, next, sec.Bass, kBass, 33, 86 + lv, first, count);
+  for (std::size_t b = first; b < chords.size() && b < first + count; ++b) {
+    const uint32_t bar = start + static_cast<uint32_t>(b - first) * kBar;
+    const uint32_t inSection = static_cast<uint32_t>(b) * kBar;
+    if (b == 0) AddNote(s, bar, 200, 9, kCrash, 80 + lv);
+    PlayBeat(s, bar, sec.Beat, fillAtEnd && b + 1 == chords.size(), lv, inSection);
+  }
+}
+
+Song Compose() {
+  Song s;
+  s.Name = "School Day";
+  s.Transpose = 2;  // D major
+  // The lead-in bar runs at 612.5 ms a beat, so the loop body starts on a
+  // bar line at 2450 ms; its bars are 2150 ms.
+  s.Tempos = {{0, 612500}, {kBar, 537500}};
+  SetUpChannel(s, kFlute, 73, 104, 64, 48, 0);
+  SetUpChannel(s, kClarinet, 71, 100, 52, 48, 0);
+  SetUpChannel(s, kPiano, 0, 84, 44, 40, 0);
+  SetUpChannel(s, kStrings, 48, 72, 84, 60, 30);
+  SetUpChannel(s, kBass, 32, 100, 64, 24, 0);
+  SetUpChannel(s, kGlock, 9, 70, 92, 56, 0);
+  SetUpChannel(s, 9, 0, 96, 64, 36, 0);
+
+  // The lead-in: a soft dominant chord and a glockenspiel climb, over well
+  // before the year's music begins at 2400 ms.
+  for (int key : {55, 59, 62, 65}) AddNote(s, 0, 1400, kStrings, key, 46);
+  const int climb[] = {67, 71, 74, 77, 79, 83};
+  for (int i = 0; i < 6; ++i) AddNote(s, static_cast<uint32_t>(i) * 240, 200, kGlock, climb[i], 54);
+
+  const std::size_t n = std::size(kForm);
+  uint32_t at = kBar;
+  for (std::size_t i = 0; i < n; ++i) {
+    const Section& next = kForm[(i + 1) % n];
+    const auto nextChords = ParseChords(next.Chords);
+    const bool fill = next.Beat == Drums::Full || i + 1 == n;
+    PlaySection(s, at, kForm[i], nextChords.front(), fill, 0, 999);
+    at += static_cast<uint32_t>(ParseChords(kForm[i].Chords).size()) * kBar;
+  }
+  if (at != kBar + 125 * kBar) Fail("the school-day loop is not 125 bars");
+  // Past the jump point the loop's first two bars once more, then an end.
+  PlaySection(s, at, kForm[0], ParseChords(kForm[0].Chords)[2], false, 0, 2);
+  at += 2 * kBar;
+  for (int key : {60, 64, 67, 72}) AddNote(s, at, kBar - 60, kStrings, key, 66);
+  for (int key : {60, 64, 67}) AddNote(s, at, kBar - 60, kPiano, key, 70);
+  AddNote(s, at, kBar - 60, kFlute, 72, 84);
+  AddNote(s, at, kBar - 60, kBass, 36, 90);
+  AddNote(s, at, 200, 9, kCrash, 84);
+  AddNote(s, at, 100, 9, kKick, 90);
+  s.EndTick = at + kBar + kQuarter;
+  return s;
+}
+
+}  // namespace day
+
+// ---- Track 2: high spirits --------------------------------------------------------
+
+namespace spirits {
+
+constexpr int kTrumpet = 0, kBrass = 1, kPiano = 2, kBass = 3, kSax = 4;
+
+const char* const kFanfare = "G4:8 C5:8 E5:8 G5:8 C6:4. G5:8 | A5:8 B5:8 C6:8 D6:8 F6:4 D6:8 B5:8";
+const char* const kFanfareChords = "C | G7";
+
+const char* const kThemeA =
+    "C4:8 C4:8 E4:8 G4:8 r:8 G4:8 A4:8 G4:8 | F4:4 A4:4 C5:4. A4:8 |"
+    "B4:8 A4:8 G4:8 B4:8 D5:4 B4:4 | C5:2 r:8 G4:8 E4:8 G4:8 |"
+    "A4:8 A4:8 C5:8 E5:8 r:8 E5:8 D5:8 C5:8 | D5:4 C5:4 A4:4. F4:8 |"
+    "G4:8 A4:8 B4:8 C5:8 D5:4 E5:4 | F5:4. E5:8 D5:4 B4:4";
+const char* const kChordsA = "C | F | G | C | Am | F | G | G7";
+
+const char* const kThemeA2 =
+    "C4:8 C4:8 E4:8 G4:8 r:8 G4:8 A4:8 G4:8 | F4:4 A4:4 C5:4. A4:8 |"
+    "B4:8 A4:8 G4:8 B4:8 D5:4 B4:4 | C5:4. B4:8 A4:4 E4:4 |"
+    "F4:8 A4:8 C5:8 F5:8 r:8 F5:8 E5:8 D5:8 | E5:4 D5:4 B4:4. G4:8 |"
+    "C5:8 E5:8 G5:8 E5:8 C5:4 G4:4 | C5:2. r:4";
+const char* const kChordsA2 = "C | F | G | Am | F | G | C | C";
+
+const char* const kThemeB =
+    "A4:4 A4:8 C5:8 r:4 A4:8 G4:8 | B4:4 B4:8 D5:8 r:4 B4:8 A4:8 |"
+    "G4:4 G4:8 B4:8 E5:4 D5:8 B4:8 | C5:2 A4:4 r:4 |"
+    "D5:4 D5:8 F5:8 r:4 D5:8 C5:8 | B4:4 B4:8 D5:8 G5:4 F5:8 D5:8 |"
+    "F5:4. E5:8 D5:4 C5:4 | B4:4 A4:8 G4:8 F4:4 D4:4";
+const char* const kChordsB = "F | G | Em | Am | Dm | G | Dm7 | G7";
+
+const char* const kThemeC =
+    "E5:4. E5:8 D5:4 C5:4 | C5:4. A4:8 C5:2 | G4:8 C5:8 E5:8 G5:8 E5:4 C5:4 | D5:2. r:4 |"
+    "E5:4. E5:8 F5:4 E5:4 | D5:4. C5:8 A4:2 | B4:8 C5:8 D5:8 E5:8 F5:8 E5:8 D5:8 B4:8 |"
+    "G5:2 r:2";
+const char* const kChordsC = "Am | F | C | G | Am | F | G | G7";
+
+const char* const kThemeTag =
+    "r:1 | r:1 | r:1 | r:2 E4:8 G4:8 A4:8 C5:8 | D5:4 F5:4 E5:4 D5:4 | B4:4 D5:4 G5:4 F5:4 |"
+    "E5:8 G5:8 E5:8 C5:8 G4:2 | r:1";
+const char* const kChordsTag = "F | G | Em | Am | Dm7 | G7 | C | G7";
+
+enum class Drums { Drive, Lighter, Shout, Break };
+
+struct Section {
+  const char* Theme;
+  const char* Chords;
+  bool Sax;  // alto sax a third below the trumpet
+  Comp Brass;
+  BassStyle Bass;
+  Drums Beat;
+  int Level;
+};
+
+// The loop body: six sections of eight bars, 48 bars.
+const Section kForm[] = {
+    {kThemeA, kChordsA, false, Comp::Stabs, BassStyle::Drive, Drums::Drive, -2},
+    {kThemeA2, kChordsA2, true, Comp::Stabs, BassStyle::Drive, Drums::Drive, 0},
+    {kThemeB, kChordsB, false, Comp::Pads, BassStyle::Walk, Drums::Lighter, -4},
+    {kThemeA2, kChordsA2, true, Comp::Stabs, BassStyle::Drive, Drums::Drive, 0},
+    {kThemeC, kChordsC, true, Comp::Stabs, BassStyle::Octaves, Drums::Shout, 3},
+    {kThemeTag, kChordsTag, false, Comp::Riff, BassStyle::Octaves, Drums::Break, 2},
+};
+
+void PlayBeat(Song& s, uint32_t bar, Drums beat, bool fill, int level, uint32_t inSection) {
+  const int v = 86 + level;
+  if (fill) {
+    PlayDrums(s, bar,
+              {{kKick, "x...x...x...x..."},
+               {kSnare, "....x.x.xoxoXxXx"},
+               {kHighTom, "........x......."},
+               {kMidTom, "..........x....."},
+               {kFloorTom, "............x.x."},
+               {kClosedHat, "x.x.x.x........."}},
+              v, inSection);
+    return;
+  }
+  switch (beat) {
+    case Drums::Drive:
+      PlayDrums(s, bar,
+                {{kKick, "x...x...x...x..."},
+                 {kSnare, "....X.......X..."},
+                 {kClosedHat, "x...x...x...x..."},
+                 {kOpenHat, "..o...o...o...o."},
+                 {kTambourine, "o.o.o.o.o.o.o.o."}},
+                v, inSection);
+      break;
+    case Drums::Lighter:
+      PlayDrums(s, bar,
+                {{kKick, "x.....x.x......."},
+                 {kSnare, "....x.......x..."},
+                 {kClosedHat, "x.x.x.x.x.x.x.x."}},
+                v - 6, inSection);
+      break;
+    case Drums::Shout:
+      PlayDrums(s, bar,
+                {{kKick, "x...x...x...x..."},
+                 {kSnare, "....X.......X..."},
+                 {kClap, "....x.......x..."},
+                 {kClosedHat, "x.x.x.x.x.x.x.x."},
+                 {kOpenHat, "..............o."},
+                 {kTambourine, "o.o.o.o.o.o.o.o."}},
+                v + 2, inSection);
+      break;
+    case Drums::Break:
+      PlayDrums(s, bar,
+                {{kKick, "x..x..x...x....."},
+                 {kSnare, "....X.......X..."},
+                 {kClosedHat, "x.x.x.x.x.x.x.x."}},
+                v, inSection);
+      break;
+  }
+}
+
+void PlaySection(Song& s, uint32_t start, const Section& sec, const std::vector<Chord>& next,
+                 std::size_t first, std::size_t count) {
+  const auto theme = ParseMelody(sec.Theme);
+  const auto chords = ParseChords(sec.Chords);
+  if (theme.size() != chords.size()) Fail(std::string("theme and chords differ: ") + sec.Theme);
+  const int lv = sec.Level;
+  PlayMelody(s, start, theme, {kTrumpet, 0, 96 + lv, 0, 0.86}, first, count);
+  if (sec.Sax) PlayMelody(s, start, theme, {kSax, 0, 80 + lv, -2, 0.86}, first, count);
+  PlayComp(s, start, chords, sec.Brass, kBrass, 55, (sec.Brass == Comp::Pads ? 62 : 84) + lv, first,
+           count);
+  PlayComp(s, start, chords, Comp::Offbeat, kPiano, 60, 70 + lv, first, count);
+  PlayBass(s, start, chords, next, sec.Bass, kBass, 31, 92 + lv, first, count);
+  for (std::size_t b = first; b < chords.size() && b < first + count; ++b) {
+    const uint32_t bar = start + static_cast<uint32_t>(b - first) * kBar;
+    const uint32_t inSection = static_cast<uint32_t>(b) * kBar;
+    if (b == 0) AddNote(s, bar, 200, 9, kCrash, 90 + lv);
+    PlayBeat(s, bar, sec.Beat, b + 1 == chords.size(), lv, inSection);
+  }
+}
+
+Song Compose() {
+  Song s;
+  s.Name = "High Spirits";
+  s.Transpose = 5;  // F major
+  // A silent bar of 1600 ms (the track always starts 1.6 s in), a fanfare
+  // of two bars at 370 ms a beat ending at 4560 ms, then 1605 ms bars.
+  s.Tempos = {{0, 400000}, {kBar, 370000}, {3 * kBar, 401250}};
+  SetUpChannel(s, kTrumpet, 56, 100, 60, 44, 0);
+  SetUpChannel(s, kBrass, 61, 80, 80, 44, 0);
+  SetUpChannel(s, kPiano, 1, 80, 40, 36, 0);
+  SetUpChannel(s, kBass, 34, 102, 64, 20, 0);
+  SetUpChannel(s, kSax, 65, 84, 70, 44, 0);
+  SetUpChannel(s, 9, 0, 98, 64, 30, 0);
+
+  // The fanfare: trumpet and brass over a snare roll that grows.
+  const auto fanfare = ParseMelody(kFanfare);
+  PlayMelody(s, kBar, fanfare, {kTrumpet, -12, 100, 0, 0.8});
+  PlayMelody(s, kBar, fanfare, {kSax, -12, 78, -2, 0.8});
+  PlayComp(s, kBar, ParseChords(kFanfareChords), Comp::Stabs, kBrass, 55, 86);
+  PlayBass(s, kBar, ParseChords(kFanfareChords), ParseChords(kForm[0].Chords).front(),
+           BassStyle::Octaves, kBass, 31, 88);
+  for (int i = 0; i < 32; ++i) {
+    AddNote(s, kBar + static_cast<uint32_t>(i) * 120, 90, 9, kSnare, 46 + i * 2);
+  }
+  AddNote(s, kBar, 200, 9, kCrash, 90);
+  AddNote(s, kBar, 100, 9, kKick, 96);
+
+  const std::size_t n = std::size(kForm);
+  uint32_t at = 3 * kBar;
+  for (std::size_t i = 0; i < n; ++i) {
+    const auto nextChords = ParseChords(kForm[(i + 1) % n].Chords);
+    PlaySection(s, at, kForm[i], nextChords.front(), 0, 999);
+    at += static_cast<uint32_t>(ParseChords(kForm[i].Chords).size()) * kBar;
+  }
+  if (at != 3 * kBar + 48 * kBar) Fail("the high-spirits loop is not 48 bars");
+  PlaySection(s, at, kForm[0], ParseChords(kForm[0].Chords)[2], 0, 2);
+  at += 2 * kBar;
+  for (int key : {60, 64, 67}) AddNote(s, at, kBar - 60, kBrass, key, 96);
+  AddNote(s, at, kBar - 60, kTrumpet, 72, 100);
+  AddNote(s, at, kBar - 60, kSax, 67, 84);
+  AddNote(s, at, kBar - 60, kBass, 36, 96);
+  AddNote(s, at, 200, 9, kCrash, 100);
+  AddNote(s, at, 100, 9, kKick, 100);
+  s.EndTick = at + kBar + kQuarter;
+  return s;
+}
+
+}  // namespace spirits
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: compose OUTDIR\n");
+    return 2;
+  }
+  const std::string dir = argv[1];
+  WriteSong(day::Compose(), dir + "/bg1.mid",
+            {"Flute", "Clarinet", "Piano", "Strings", "Bass", "Glockenspiel", "", "", "", "Drums"});
+  WriteSong(spirits::Compose(), dir + "/bg2.mid",
+            {"Trumpet", "Brass", "Piano", "Bass", "Alto Sax", "", "", "", "", "Drums"});
+  return 0;
+}
