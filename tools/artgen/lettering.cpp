@@ -10,7 +10,7 @@ namespace {
 
 constexpr int kInkThreshold = 100;
 
-// Places cov centred (rounded down) in a w x h sprite.
+// The ink of cov placed at (ox, oy) of a w x h sprite.
 Sprite InkSprite(const Coverage& cov, int w, int h, int ox, int oy, Rgb ink, bool withHalo,
                  Rgb halo) {
   Sprite s(w, h);
@@ -50,8 +50,8 @@ Title TitleLettering(const Fonts& fonts) {
   t.Lettering = Sprite(288, 48);
   t.Coloured = Sprite(63, 48);
   const Rgb white = kWhite;
-  // Baseline of the word; the capital reaches the top row, the small
-  // letters sit on the same line.
+  // The capital reaches nearly the top row; the small letters stand on the
+  // same baseline.
   Coverage k = RenderText(fonts.Black, "K", 62);
   // Widened to fill the stretch, so the coloured capital leads the word.
   k = RenderText(fonts.Black, "K", 62, 61.0 / k.W);
@@ -70,15 +70,15 @@ Title TitleLettering(const Fonts& fonts) {
                 k.At(x - kx, y - ky) >= kInkThreshold || rest.At(x - rx, y - ry) >= kInkThreshold;
       if (on) t.Lettering.Set(x, y, white);
     }
-  const Rgb salmon{250, 128, 114}, salmonDark{222, 88, 80}, salmonLight{255, 176, 164};
+  const Rgb salmonDark{222, 88, 80}, salmonLight{255, 176, 164};
   for (int y = 0; y < 48; ++y)
     for (int x = 0; x < 63; ++x) {
       if (!t.Lettering.IsOn(66 + x, y)) continue;
-      // Light along the top, deeper towards the foot of the letter.
+      // Light along the top, deeper towards the foot of the letter; a bright
+      // upper edge and a shaded lower and right edge.
       Rgb c = Mix(salmonLight, salmonDark, std::clamp((y - 6) / 40.0, 0.0, 1.0));
       if (!t.Lettering.IsOn(66 + x, y - 1)) c = Mix(c, kWhite, 0.5);
-      if (!t.Lettering.IsOn(66 + x, y + 1) || !t.Lettering.IsOn(66 + x + 1, y))
-        c = Mix(c, salmon, 0.0), c = Shade(c, 0.85);
+      if (!t.Lettering.IsOn(66 + x, y + 1) || !t.Lettering.IsOn(66 + x + 1, y)) c = Shade(c, 0.85);
       t.Coloured.Set(x, y, c);
     }
   return t;
