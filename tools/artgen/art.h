@@ -43,8 +43,9 @@ Image KitTile(KitPiece piece, Rgb base);
 
 // ---- Code-drawn sprites -----------------------------------------------------
 
-// Fills the polygon given by points (pixel centres at +0.5) with coverage
-// sampled on a 4 x 4 grid; pixels covered at least half join the sprite.
+// The share of each pixel of a w x h grid that lies inside the polygon,
+// sampled on 4 x 4 points; callers keep the pixels covered at least half.
+// StarPolygon gives the corners of a star turned clockwise by turn radians.
 struct Point {
   double X, Y;
 };
