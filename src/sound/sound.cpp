@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <thread>
 #include <vector>
@@ -395,6 +396,11 @@ void StopEffects() {
 
 void SoundInit(const std::string& soundFontOverride) {
   if (Started) SoundShutdown();
+  // A lost display ends the process through exit() from inside the X
+  // library; the device and the synth loader must stop before the statics
+  // they use are destroyed (a joinable thread there would abort).
+  static const bool kShutdownAtExit = std::atexit([] { SoundShutdown(); }) == 0;
+  (void)kShutdownAtExit;
   Started = true;
   SynthRouteLog();
   PrepareEffectPaths();

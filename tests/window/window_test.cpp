@@ -128,6 +128,20 @@ TEST_F(Window, OpensTitledKurunoaAtIntegerScales) {
   }
 }
 
+// A display that goes away (the session ends, the X server dies) ends the
+// program through the X library's exit; the music threads must not turn
+// that into an abort.
+TEST_F(Window, LosingTheDisplayEndsWithAStatusNotASignal) {
+  Start("--scale 1");
+  std::string id = FindWindow();
+  ASSERT_FALSE(id.empty()) << "no window titled Kurunoa";
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  kill(xvfb_, SIGKILL);
+  waitpid(xvfb_, nullptr, 0);
+  xvfb_ = -1;
+  EXPECT_GE(Wait(), 0) << "killed by a signal, or still running";
+}
+
 // Pixel comparison of a window capture with a headless screenshot, outside
 // the rectangles that animate.
 int64_t Differences(const std::string& a, const std::string& b,
