@@ -74,7 +74,8 @@ class YearTest : public ::testing::Test {
     const int status = std::system(command.c_str());
     std::ifstream in(dir_ / "trace.jsonl");
     for (std::string line; std::getline(in, line);) {
-      if (line.find("\"ms\"") != std::string::npos) trace_.push_back(Parse(line));  // state lines only
+      if (line.find("\"ms\"") != std::string::npos)
+        trace_.push_back(Parse(line));  // state lines only
     }
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
