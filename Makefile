@@ -5,7 +5,7 @@ FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: deps configure build run test bench check fuzz assets screenshots install clean
+.PHONY: deps configure build run test bench check format format-check fuzz assets screenshots clean
 
 deps:
 	@bash scripts/setup-deps.sh
@@ -28,12 +28,21 @@ bench: build
 # Sanitizer build: the whole suite under AddressSanitizer and UBSan, then the
 # soak of fifty years under the sanitizers, and again in the plain build with
 # the memory check (the sanitizers' bookkeeping grows by itself).
-check: build
+check: build format-check
 	@cmake -S . -B $(CHECK_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKURUNOA_SANITIZE=ON > /dev/null
 	@cmake --build $(CHECK_BUILD)
 	@ctest --test-dir $(CHECK_BUILD) --output-on-failure -j2
 	@$(CHECK_BUILD)/tests/soak/soak $(CHECK_BUILD)/game/kurunoa $(CHECK_BUILD)/game/da 50 --no-memory-check
 	@$(BUILD)/tests/soak/soak $(BUILD)/game/kurunoa $(BUILD)/game/da 50
+
+# The tracked sources as clang-format lays them out (`make format` applies it).
+format:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+format-check:
+	@if command -v clang-format > /dev/null; then \
+	  git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror; \
+	else echo "format-check: clang-format is not installed; skipped"; fi
 
 # libFuzzer runs (clang): FUZZ_SECONDS per target, corpora grown under $(FUZZ_BUILD).
 fuzz: deps
