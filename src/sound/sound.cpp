@@ -124,7 +124,7 @@ std::string FindSoundFont(const std::string& override) {
   return "";
 }
 
-void LoadSynth(int32_t rate, std::string soundFont, std::vector<int32_t> presets) {
+void LoadSynth(int32_t rate, const std::string& soundFont, const std::vector<int32_t>& presets) {
   SynthHandle handle;
   std::string error;
   if (!SynthCreate(rate, soundFont, presets, &handle, &error)) {
