@@ -36,12 +36,14 @@ check: build format-check
 	@$(BUILD)/tests/soak/soak $(BUILD)/game/kurunoa $(BUILD)/game/da 50
 
 # The tracked sources as clang-format lays them out (`make format` applies it).
+SOURCES = git ls-files '*.cpp' '*.h'
+
 format:
-	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+	@$(SOURCES) | xargs clang-format -i
 
 format-check:
 	@if command -v clang-format > /dev/null; then \
-	  git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror; \
+	  $(SOURCES) | xargs clang-format --dry-run -Werror; \
 	else echo "format-check: clang-format is not installed; skipped"; fi
 
 # libFuzzer runs (clang): FUZZ_SECONDS per target, corpora grown under $(FUZZ_BUILD).
