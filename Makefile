@@ -1,11 +1,13 @@
 # Two commands for a newcomer: `make run` and `make test`.
 BUILD ?= build
 CHECK_BUILD ?= build-check
+WEB_BUILD ?= build-web
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: deps configure build run test bench check format format-check fuzz assets screenshots clean
+.PHONY: deps configure build run test bench check format format-check fuzz assets screenshots clean \
+  web web-serve
 
 deps:
 	@bash scripts/setup-deps.sh
@@ -19,11 +21,23 @@ build: configure
 run: build
 	$(BUILD)/game/kurunoa $(ARGS)
 
-test: build
+test: build web
 	@ctest --test-dir $(BUILD) --output-on-failure -j2
 
 bench: build
 	@for b in $(BUILD)/bench/*/bench_*; do [ -x "$$b" ] && "$$b" --game "$(BUILD)/game" || exit 1; done
+
+# The browser build: the native build prepares the glyph atlas and the decoded
+# artwork, emscripten compiles the game, and $(WEB_BUILD)/site is the static site.
+web: build
+	@cmake --build $(BUILD) --target webdata_files
+	@NODE_PATH=/usr/share/nodejs emcmake cmake -S web -B $(WEB_BUILD) -G Ninja \
+	  -DWEBDATA=$(abspath $(BUILD))/webdata > /dev/null
+	@NODE_PATH=/usr/share/nodejs cmake --build $(WEB_BUILD)
+
+web-serve: web
+	@echo "Kurunoa at http://127.0.0.1:8000/"
+	@python3 -m http.server 8000 --bind 127.0.0.1 --directory $(WEB_BUILD)/site
 
 # Sanitizer build: the whole suite under AddressSanitizer and UBSan, then the
 # soak of fifty years under the sanitizers, and again in the plain build with
@@ -65,4 +79,4 @@ assets: configure
 	@cmake --build $(BUILD) --target assets
 
 clean:
-	rm -rf $(BUILD) $(CHECK_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(CHECK_BUILD) $(FUZZ_BUILD) $(WEB_BUILD)

@@ -10,6 +10,7 @@ packages=(
   fonts-ipafont-gothic fonts-noto-cjk-extra fonts-rocknroll
   fluidr3mono-gm-soundfont timgm6mb-soundfont
   xvfb xauth xdotool imagemagick x11-utils
+  emscripten node-acorn chromium python3
 )
 
 missing=()

@@ -1,232 +1,14 @@
-// Text on our surfaces with FreeType. Fonts are found through a private
-// fontconfig configuration of our own (never the desktop's rules), which
-// maps the Japanese font names the game asks for to faces Debian ships.
-#include <fontconfig/fontconfig.h>
-#include <ft2build.h>
-#include FT_FREETYPE_H
-#include FT_OUTLINE_H
-#include FT_TRUETYPE_TABLES_H
-
+// Text on our surfaces: glyph coverage blended into the pixels. The glyphs
+// come from the glyph source (glyphs.h); this drawing is the same in every build.
 #include <cmath>
-#include <cstdio>
-#include <unordered_map>
 
+#include "platform/glyphs.h"
 #include "platform/platform.h"
 
 namespace {
 
-// The faces the game's font names stand for. Each spelling is its own name
-// (the ideographic-space form differs from the ordinary one).
-const char kFontConfig[] = R"(<?xml version="1.0"?>
-<!DOCTYPE fontconfig SYSTEM "urn:fontconfig:fonts.dtd">
-<fontconfig>
-  <dir>/usr/share/fonts</dir>
-  <dir>/usr/local/share/fonts</dir>
-  <cachedir>/var/cache/fontconfig</cachedir>
-  <cachedir prefix="xdg">fontconfig</cachedir>
-  <match target="pattern">
-    <test name="family"><string>ＭＳ Ｐゴシック</string></test>
-    <edit name="family" mode="assign" binding="strong"><string>IPAPGothic</string></edit>
-  </match>
-  <match target="pattern">
-    <test name="family"><string>ＭＳ　Ｐゴシック</string></test>
-    <edit name="family" mode="assign" binding="strong"><string>IPAPGothic</string></edit>
-  </match>
-  <match target="pattern">
-    <test name="family"><string>HGS創英角ｺﾞｼｯｸUB</string></test>
-    <edit name="family" mode="assign" binding="strong"><string>Noto Sans CJK JP Black</string></edit>
-  </match>
-  <match target="pattern">
-    <test name="family"><string>HGP創英角ﾎﾟｯﾌﾟ体</string></test>
-    <edit name="family" mode="assign" binding="strong"><string>RocknRoll One</string></edit>
-  </match>
-</fontconfig>
-)";
-
-constexpr const char* kFallbackFamily = "IPAPGothic";
-
-struct Face {
-  FT_Face Handle = nullptr;
-  std::string File;
-  int32_t TypoAscender = 0;  // font units
-  int32_t UnitsPerEm = 1000;
-  bool HasBold = false;
-};
-
-struct NamedFace {
-  std::string Name;
-  int32_t FaceIndex = -1;  // into gFaces
-};
-
-struct Glyph {
-  int32_t Left = 0, Top = 0, Width = 0, Rows = 0, Advance = 0;
-  std::size_t Offset = 0;  // into gCoverage
-};
-
-FT_Library gLibrary = nullptr;
-FcConfig* gConfig = nullptr;
-bool gInitFailed = false;
-std::vector<Face> gFaces;
-std::vector<NamedFace> gNames;
-int32_t gFallbackFace = -1;
-std::unordered_map<uint64_t, Glyph> gGlyphs;
-std::vector<uint8_t> gCoverage;
-
-bool Init() {
-  if (gLibrary) return true;
-  if (gInitFailed) return false;
-  if (FT_Init_FreeType(&gLibrary) != 0) {
-    std::fprintf(stderr, "kurunoa: FreeType could not start; text is not drawn\n");
-    gInitFailed = true;
-    return false;
-  }
-  gConfig = FcConfigCreate();
-  if (!gConfig ||
-      !FcConfigParseAndLoadFromMemory(gConfig, reinterpret_cast<const FcChar8*>(kFontConfig),
-                                      FcTrue) ||
-      !FcConfigBuildFonts(gConfig)) {
-    std::fprintf(stderr, "kurunoa: the font configuration could not be loaded\n");
-  }
-  gGlyphs.reserve(2048);
-  gCoverage.reserve(1 << 20);
-  return true;
-}
-
-int32_t OpenFace(const std::string& file, int index) {
-  for (std::size_t i = 0; i < gFaces.size(); ++i) {
-    if (gFaces[i].File == file && gFaces[i].Handle->face_index == index) {
-      return static_cast<int32_t>(i);
-    }
-  }
-  FT_Face face = nullptr;
-  if (FT_New_Face(gLibrary, file.c_str(), index, &face) != 0) return -1;
-  FT_Select_Charmap(face, FT_ENCODING_UNICODE);
-  Face f;
-  f.Handle = face;
-  f.File = file;
-  f.UnitsPerEm = face->units_per_EM ? face->units_per_EM : 1000;
-  TT_OS2* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
-  f.TypoAscender = os2 ? os2->sTypoAscender : face->ascender;
-  f.HasBold = (face->style_flags & FT_STYLE_FLAG_BOLD) != 0;
-  gFaces.push_back(f);
-  return static_cast<int32_t>(gFaces.size() - 1);
-}
-
-bool FamilyMatches(FcPattern* pattern, const char* family) {
-  FcChar8* value = nullptr;
-  for (int i = 0; FcPatternGetString(pattern, FC_FAMILY, i, &value) == FcResultMatch; ++i) {
-    if (FcStrCmpIgnoreCase(value, reinterpret_cast<const FcChar8*>(family)) == 0) return true;
-  }
-  return false;
-}
-
-// Finds the face for a family name; -1 when fontconfig has no such family.
-int32_t MatchFamily(const std::string& name, bool requireExact) {
-  if (!gConfig) return -1;
-  FcPattern* pattern = FcPatternCreate();
-  FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(name.c_str()));
-  FcPatternAddString(pattern, FC_LANG, reinterpret_cast<const FcChar8*>("ja"));
-  FcConfigSubstitute(gConfig, pattern, FcMatchPattern);
-  // The family after our aliases is what the match must deliver.
-  FcChar8* wanted = nullptr;
-  std::string target = name;
-  if (FcPatternGetString(pattern, FC_FAMILY, 0, &wanted) == FcResultMatch) {
-    target = reinterpret_cast<const char*>(wanted);
-  }
-  FcDefaultSubstitute(pattern);
-  FcResult result;
-  FcPattern* match = FcFontMatch(gConfig, pattern, &result);
-  FcPatternDestroy(pattern);
-  int32_t faceIndex = -1;
-  if (match) {
-    FcChar8* file = nullptr;
-    int index = 0;
-    if ((!requireExact || FamilyMatches(match, target.c_str())) &&
-        FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch) {
-      FcPatternGetInteger(match, FC_INDEX, 0, &index);
-      faceIndex = OpenFace(reinterpret_cast<const char*>(file), index);
-    }
-    FcPatternDestroy(match);
-  }
-  return faceIndex;
-}
-
-int32_t FallbackFace() {
-  if (gFallbackFace >= 0) return gFallbackFace;
-  gFallbackFace = MatchFamily(kFallbackFamily, true);
-  if (gFallbackFace < 0) {
-    std::fprintf(stderr, "kurunoa: font %s not found; using any available font\n", kFallbackFamily);
-    gFallbackFace = MatchFamily(kFallbackFamily, false);
-  }
-  if (gFallbackFace < 0) gFallbackFace = -2;  // nothing at all: text is left out
-  return gFallbackFace;
-}
-
-int32_t FaceForName(std::string_view name) {
-  for (const NamedFace& n : gNames) {
-    if (n.Name == name) return n.FaceIndex;
-  }
-  NamedFace entry;
-  entry.Name = std::string(name);
-  entry.FaceIndex = name.empty() ? -1 : MatchFamily(entry.Name, true);
-  if (entry.FaceIndex < 0) {
-    entry.FaceIndex = FallbackFace();
-    if (!name.empty()) {
-      std::fprintf(stderr, "kurunoa: font \"%s\" not found; using %s\n", entry.Name.c_str(),
-                   kFallbackFamily);
-    }
-  }
-  gNames.push_back(entry);
-  return entry.FaceIndex;
-}
-
 inline int32_t PixelSize(int32_t points) {
   return static_cast<int32_t>(std::lround(points * 96.0 / 72.0));
-}
-
-const Glyph* GlyphFor(int32_t faceIndex, int32_t px, bool bold, uint32_t code) {
-  const uint64_t key = (static_cast<uint64_t>(faceIndex & 0xFF) << 56) |
-                       (static_cast<uint64_t>(px & 0x7FFF) << 40) |
-                       (static_cast<uint64_t>(bold) << 39) | code;
-  auto it = gGlyphs.find(key);
-  if (it != gGlyphs.end()) return &it->second;
-
-  int32_t useFace = faceIndex;
-  FT_Face face = gFaces[useFace].Handle;
-  FT_UInt index = FT_Get_Char_Index(face, code);
-  if (index == 0) {
-    const int32_t fb = FallbackFace();
-    if (fb >= 0 && FT_Get_Char_Index(gFaces[fb].Handle, code) != 0) {
-      useFace = fb;
-      face = gFaces[fb].Handle;
-      index = FT_Get_Char_Index(face, code);
-    }
-  }
-  Glyph g;
-  FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(px));
-  if (FT_Load_Glyph(face, index, FT_LOAD_NO_BITMAP | FT_LOAD_TARGET_LIGHT) == 0) {
-    FT_GlyphSlot slot = face->glyph;
-    FT_Pos boldShift = 0;
-    if (bold && !gFaces[useFace].HasBold && slot->format == FT_GLYPH_FORMAT_OUTLINE) {
-      // Synthetic bold, widened horizontally only.
-      boldShift = FT_MulFix(face->units_per_EM, face->size->metrics.y_scale) / 24;
-      FT_Outline_EmboldenXY(&slot->outline, boldShift, 0);
-    }
-    if (FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) == 0) {
-      const FT_Bitmap& bm = slot->bitmap;
-      g.Left = slot->bitmap_left;
-      g.Top = slot->bitmap_top;
-      g.Width = static_cast<int32_t>(bm.width);
-      g.Rows = static_cast<int32_t>(bm.rows);
-      g.Offset = gCoverage.size();
-      for (int32_t r = 0; r < g.Rows; ++r) {
-        const unsigned char* row = bm.buffer + static_cast<std::ptrdiff_t>(r) * bm.pitch;
-        gCoverage.insert(gCoverage.end(), row, row + g.Width);
-      }
-    }
-    g.Advance = static_cast<int32_t>((slot->advance.x + boldShift + 32) >> 6);
-  }
-  return &gGlyphs.emplace(key, g).first->second;
 }
 
 // Decodes one UTF-8 code point; malformed bytes stand for themselves.
@@ -250,10 +32,10 @@ inline uint32_t Blend(uint32_t dst, uint32_t colour, uint32_t a) {
 
 void SurfaceText(Surface& s, int32_t x, int32_t y, int32_t points, bool bold, uint32_t colour,
                  std::string_view utf8) {
-  if (utf8.empty() || !Init()) return;
-  const int32_t faceIndex = FaceForName(s.FontName);
+  if (utf8.empty() || !GlyphsInit()) return;
+  const int32_t faceIndex = GlyphFaceFor(s.FontName);
   if (faceIndex < 0) return;
-  const Face& face = gFaces[faceIndex];
+  const GlyphFace& face = GlyphFaceMetrics(faceIndex);
   const int32_t px = PixelSize(points);
   // The baseline lies one typographic ascender below the top of the line.
   const int32_t baseline = y + static_cast<int32_t>(std::lround(
@@ -262,11 +44,12 @@ void SurfaceText(Surface& s, int32_t x, int32_t y, int32_t points, bool bold, ui
   for (std::size_t i = 0; i < utf8.size();) {
     const uint32_t cp = NextCodePoint(utf8, &i);
     const Glyph* g = GlyphFor(faceIndex, px, bold, cp);
+    const uint8_t* coverage = GlyphCoverage(*g);
     const int32_t gx = pen + g->Left, gy = baseline - g->Top;
     for (int32_t r = 0; r < g->Rows; ++r) {
       const int32_t yy = gy + r;
       if (yy < 0 || yy >= s.Height) continue;
-      const uint8_t* cov = &gCoverage[g->Offset + static_cast<std::size_t>(r) * g->Width];
+      const uint8_t* cov = coverage + static_cast<std::size_t>(r) * g->Width;
       uint32_t* row = &s.Pixels[static_cast<std::size_t>(yy) * s.Width];
       for (int32_t c = 0; c < g->Width; ++c) {
         const int32_t xx = gx + c;
@@ -280,8 +63,8 @@ void SurfaceText(Surface& s, int32_t x, int32_t y, int32_t points, bool bold, ui
 }
 
 int32_t SurfaceTextWidth(const Surface& s, int32_t points, bool bold, std::string_view utf8) {
-  if (utf8.empty() || !Init()) return 0;
-  const int32_t faceIndex = FaceForName(s.FontName);
+  if (utf8.empty() || !GlyphsInit()) return 0;
+  const int32_t faceIndex = GlyphFaceFor(s.FontName);
   if (faceIndex < 0) return 0;
   const int32_t px = PixelSize(points);
   int32_t width = 0;
@@ -289,10 +72,4 @@ int32_t SurfaceTextWidth(const Surface& s, int32_t points, bool bold, std::strin
     width += GlyphFor(faceIndex, px, bold, NextCodePoint(utf8, &i))->Advance;
   }
   return width;
-}
-
-std::string FontFileFor(std::string_view name) {
-  if (!Init()) return std::string();
-  const int32_t faceIndex = FaceForName(name);
-  return faceIndex >= 0 ? gFaces[faceIndex].File : std::string();
 }
