@@ -10,7 +10,7 @@ packages=(
   fonts-ipafont-gothic fonts-noto-cjk-extra fonts-rocknroll
   fluidr3mono-gm-soundfont timgm6mb-soundfont
   xvfb xauth xdotool imagemagick x11-utils
-  emscripten node-acorn chromium python3
+  emscripten node-acorn nodejs chromium python3
 )
 
 missing=()
@@ -19,11 +19,22 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+if [ ${#missing[@]} -ne 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update -qq
+  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
 
-echo "setup: installing ${missing[*]}"
-sudo=""
-[ "$(id -u)" -ne 0 ] && sudo="sudo"
-export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+# The browser tests drive chromium with playwright-core, from the npm registry.
+web_tests="$(dirname "$0")/../tests/web"
+if [ ! -d "$web_tests/node_modules/playwright-core" ]; then
+  if command -v npm > /dev/null; then
+    echo "setup: installing playwright-core for the browser tests"
+    npm ci --prefix "$web_tests" --no-audit --no-fund --silent
+  else
+    echo "setup: npm is missing; the browser key test will be skipped"
+  fi
+fi

@@ -122,6 +122,8 @@
   async function start() {
     const args = ["--app-dir", "/game/"];
     if (params.has("seed")) args.push("--seed", params.get("seed"));
+    // The trace also in play, read from the page's file system afterwards.
+    if (params.has("trace")) args.push("--trace", "/trace.jsonl");
     if (headless) {
       args.push("--headless");
       if (params.has("input")) {
@@ -135,7 +137,6 @@
         args.push("--input", "/input.txt");
       }
       if (params.has("max-polls")) args.push("--max-polls", params.get("max-polls"));
-      if (params.has("trace")) args.push("--trace", "/trace.jsonl");
       FS.mkdir("/shots");
       for (const poll of shots) args.push("--screenshot", poll + ":/shots/" + poll + ".png");
     }

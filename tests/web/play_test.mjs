@@ -1,0 +1,101 @@
+// The page played with real key events in real time, in Debian's chromium
+// driven by playwright-core: Down moves the title cursor, Space starts a year
+// and the picture changes, Escape ends the game and the page offers a restart.
+// Usage: node play_test.mjs WEB_BUILD_DIR   (exit 77: skipped)
+import fs from "node:fs";
+import http from "node:http";
+import path from "node:path";
+
+const SKIP = 77;
+const site = path.join(process.argv[2] || "build-web", "site");
+if (!fs.existsSync(path.join(site, "kurunoa.js"))) {
+  console.log("SKIP: the browser build is missing (make web)");
+  process.exit(SKIP);
+}
+let chromium;
+try {
+  ({ chromium } = await import("playwright-core"));
+} catch (e) {
+  console.log("SKIP: playwright-core is not installed (scripts/setup-deps.sh)");
+  process.exit(SKIP);
+}
+
+const types = { ".html": "text/html", ".js": "text/javascript", ".wasm": "application/wasm",
+  ".css": "text/css" };
+const server = http.createServer((req, res) => {
+  const file = path.join(site, decodeURIComponent(new URL(req.url, "http://x").pathname));
+  if (!file.startsWith(site) || !fs.existsSync(file) || fs.statSync(file).isDirectory()) {
+    res.writeHead(404).end();
+    return;
+  }
+  res.writeHead(200, { "Content-Type": types[path.extname(file)] || "application/octet-stream" });
+  fs.createReadStream(file).pipe(res);
+});
+await new Promise((ok) => server.listen(0, "127.0.0.1", ok));
+const base = `http://127.0.0.1:${server.address().port}/`;
+
+let browser;
+try {
+  browser = await chromium.launch({
+    executablePath: ["/usr/bin/chromium", "/usr/bin/chromium-browser"].find((p) => fs.existsSync(p)),
+    args: ["--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
+      "--disable-background-networking", "--disable-component-update", "--disable-sync"],
+  });
+} catch (e) {
+  console.log("SKIP: chromium cannot start here: " + String(e).split("\n")[0]);
+  server.close();
+  process.exit(SKIP);
+}
+
+const failures = [];
+function check(ok, what) {
+  console.log((ok ? "ok " : "FAIL ") + what);
+  if (!ok) failures.push(what);
+}
+const sleep = (ms) => new Promise((ok) => setTimeout(ok, ms));
+
+try {
+  const page = await browser.newPage();
+  page.on("pageerror", (e) => console.log("page error: " + e));
+  await page.goto(base + "index.html?trace");
+  check((await page.title()) === "Kurunoa", "the page is titled Kurunoa");
+  await page.waitForFunction(() => document.getElementById("loading").hidden, null, { timeout: 30000 });
+  const picture = () => page.evaluate(() => {
+    const c = document.getElementById("screen");
+    const d = c.getContext("2d").getImageData(0, 0, c.width, c.height).data;
+    let h = 0;
+    for (let i = 0; i < d.length; i += 4) h = (h * 31 + d[i] * 7 + d[i + 1] * 3 + d[i + 2]) >>> 0;
+    return h;
+  });
+  const hold = async (key, ms = 150) => {
+    await page.keyboard.down(key);
+    await sleep(ms);
+    await page.keyboard.up(key);
+    await sleep(ms);
+  };
+  const scrollBefore = await page.evaluate(() => window.scrollY);
+  await sleep(1500);
+  await hold("Space"); // past the intro
+  await sleep(1500);
+  await hold("ArrowDown");
+  await sleep(300);
+  const title = await picture();
+  await hold("Space"); // the year at the left school
+  await sleep(2000);
+  check((await picture()) !== title, "Space starts a year and the picture changes");
+  check((await page.evaluate(() => window.scrollY)) === scrollBefore, "the page does not scroll");
+  await hold("Escape");
+  await page.waitForFunction(() => !document.getElementById("ended").hidden, null, { timeout: 10000 })
+    .then(() => check(true, "Escape leads to the restart offer"),
+      () => check(false, "Escape leads to the restart offer"));
+  const trace = await page.evaluate(() => FS.readFile("/trace.jsonl", { encoding: "utf8" }));
+  const polls = trace.split("\n").filter((l) => l.includes('"mode"')).map((l) => JSON.parse(l));
+  const titlePolls = polls.filter((p) => p.mode === 0);
+  check(titlePolls.length > 0 && titlePolls[0].menu === 1 &&
+    titlePolls.some((p) => p.menu === 2), "Down moves the title cursor");
+  check(polls.some((p) => p.mode === 1 && p.menu === 2), "the year started at the left school");
+} finally {
+  await browser.close();
+  server.close();
+}
+process.exit(failures.length ? 1 : 0);
