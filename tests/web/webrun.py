@@ -1,35 +1,18 @@
 """Runs the browser build in Debian's headless chromium (shared by the web tests).
 
 A tiny HTTP server serves the web build folder (the site under site/, test
-files under tests/); pages are loaded with --dump-dom, which returns once the
-page's run has ended, since a headless run never yields to the browser.
+files under tests/); run_page.mjs loads a page through playwright-core and
+hands back the page's result once its run has ended.
 """
-import html
 import http.server
 import json
 import os
-import re
-import shutil
 import subprocess
 import tempfile
 import threading
 import zlib
 
 SKIP = 77  # ctest's skip code
-
-CHROMIUM_FLAGS = [
-    "--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
-    "--disable-background-networking", "--disable-component-update", "--disable-sync",
-]
-
-
-def find_chromium():
-    for name in ("chromium", "chromium-browser", "google-chrome"):
-        path = shutil.which(name)
-        if path:
-            return path
-    return None
-
 
 class Server:
     """Serves ROOT on a free loopback port, quietly."""
@@ -57,32 +40,24 @@ class _Quiet(http.server.SimpleHTTPRequestHandler):
         pass
 
 
-def dump_dom(chromium, url, profile=None, timeout=600):
-    """The page's DOM after its run; a fresh profile unless one is given."""
-    own = profile is None
-    if own:
-        profile = tempfile.mkdtemp(prefix="kurunoa_chromium_")
+def run_page(url, profile):
+    """window.kurunoaResult of the page's run in the browser profile folder
+    (None when the page gave none); SKIP when the browser cannot run here."""
+    fd, out = tempfile.mkstemp(suffix=".json")
+    os.close(fd)
     try:
-        out = subprocess.run(
-            [chromium] + CHROMIUM_FLAGS + ["--user-data-dir=" + profile,
-                                           "--virtual-time-budget=600000", "--dump-dom", url],
-            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=timeout)
-        return out.stdout.decode("utf-8", "replace")
+        here = os.path.dirname(os.path.abspath(__file__))
+        done = subprocess.run(["node", os.path.join(here, "run_page.mjs"), url, profile, out],
+                              stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=600)
+        if done.returncode == SKIP:
+            return SKIP
+        if done.returncode != 0:
+            print(done.stdout.decode("utf-8", "replace")[-2000:])
+            return None
+        with open(out) as f:
+            return json.load(f)
     finally:
-        if own:
-            shutil.rmtree(profile, ignore_errors=True)
-
-
-def chromium_works(chromium):
-    return "<body" in dump_dom(chromium, "data:text/html,<p>ok</p>", timeout=120)
-
-
-def page_result(dom):
-    """window.kurunoaResult, as the page wrote it into #kurunoa-result."""
-    m = re.search(r'<pre id="kurunoa-result"[^>]*>(.*?)</pre>', dom, re.S)
-    if not m or not m.group(1):
-        return None
-    return json.loads(html.unescape(m.group(1)))
+        os.remove(out)
 
 
 def png_pixels(data):

@@ -95,6 +95,10 @@
   function finish(status) {
     if (finished) return;
     finished = true;
+    // The end is announced once the register is safely stored.
+    persisting.then(() => announce(status));
+  }
+  function announce(status) {
     loading.hidden = true;
     if (!headless) {
       ended.hidden = false;
@@ -118,8 +122,64 @@
     document.title = "kurunoa done " + status;
   }
 
+  // ---- The register: kept in IndexedDB (IDBFS at /register), copied into
+  // the game folder before the game starts and back after every save. ----
+  const REGISTER = ["da1.txt", "da2.txt"];
+  let persisting = Promise.resolve();
+  let persistQueued = false;
+  function exists(path) {
+    try {
+      FS.stat(path);
+      return true;
+    } catch (e) {
+      return false;
+    }
+  }
+  function persistRegister() {
+    if (persistQueued) return;
+    persistQueued = true;
+    persisting = persisting.then(() => new Promise((done) => {
+      // After the program's own write has finished (a save is a few calls).
+      setTimeout(() => {
+        persistQueued = false;
+        for (const name of REGISTER) {
+          if (exists("/game/da/" + name)) {
+            FS.writeFile("/register/" + name, FS.readFile("/game/da/" + name));
+          }
+        }
+        FS.syncfs(false, (err) => {
+          if (err) message.textContent = "卒業生の記録をブラウザに保存できませんでした / The register could not be stored in the browser";
+          done();
+        });
+      }, 0);
+    }));
+  }
+  function watchRegister() {
+    const isRegister = (path) => REGISTER.some((name) => path === "/game/da/" + name);
+    const close = FS.close;
+    FS.close = function (stream) {
+      const path = stream && stream.path;
+      const result = close.apply(this, arguments);
+      if (path && isRegister(path) && (stream.flags & 3) !== 0) persistRegister();
+      return result;
+    };
+    const rename = FS.rename;
+    FS.rename = function (from, to) {
+      const result = rename.apply(this, arguments);
+      if (isRegister(to)) persistRegister();
+      return result;
+    };
+  }
+  function restoreRegister() {
+    for (const name of REGISTER) {
+      if (exists("/register/" + name)) FS.writeFile("/game/da/" + name, FS.readFile("/register/" + name));
+    }
+  }
+
   // ---- Start. ----
   async function start() {
+    restoreRegister();
+    watchRegister();
     const args = ["--app-dir", "/game/"];
     if (params.has("seed")) args.push("--seed", params.get("seed"));
     // The trace also in play, read from the page's file system afterwards.
@@ -156,6 +216,15 @@
       }
     },
     monitorRunDependencies: () => {},
+    preRun: [() => {
+      FS.mkdir("/register");
+      FS.mount(IDBFS, {}, "/register");
+      addRunDependency("register");
+      FS.syncfs(true, (err) => {
+        if (err) console.warn("kurunoa: the stored register could not be read: " + err);
+        removeRunDependency("register");
+      });
+    }],
     onRuntimeInitialized: () => {
       start().catch((e) => {
         console.warn("kurunoa: " + e);
