@@ -30,7 +30,7 @@ bench: build
 # The browser build: the native build prepares the glyph atlas and the decoded
 # artwork, emscripten compiles the game, and $(WEB_BUILD)/site is the static site.
 web: build
-	@cmake --build $(BUILD) --target webdata_files
+	@cmake --build $(BUILD) --target webdata_files webmusic_files
 	@NODE_PATH=/usr/share/nodejs emcmake cmake -S web -B $(WEB_BUILD) -G Ninja \
 	  -DWEBDATA=$(abspath $(BUILD))/webdata > /dev/null
 	@NODE_PATH=/usr/share/nodejs cmake --build $(WEB_BUILD)

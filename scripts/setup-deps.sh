@@ -10,7 +10,7 @@ packages=(
   fonts-ipafont-gothic fonts-noto-cjk-extra fonts-rocknroll
   fluidr3mono-gm-soundfont timgm6mb-soundfont
   xvfb xauth xdotool imagemagick x11-utils
-  emscripten node-acorn nodejs chromium python3
+  emscripten node-acorn nodejs chromium python3 opus-tools
 )
 
 missing=()

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // Runs on the audio thread with the device lock held.
 using AudioCallback = void (*)(float* stereo, int32_t frames);
@@ -32,3 +33,12 @@ void SdlAudioStart();
 void SdlAudioLock();
 void SdlAudioUnlock();
 void SdlAudioClose();
+
+// Music and effects played by the backend itself (the browser, with music
+// rendered ahead of time). The music commands are passed on as the game sends
+// them; while the backend's audio runs, its clock gives the music position.
+// The desktop plays everything through the callback, and these do nothing.
+void AudioMusicCommand(std::string_view command);
+bool AudioMusicPositionMs(int64_t* ms);
+// Starts effect n, cutting off the one playing; negative: stops it.
+void AudioEffectStart(int32_t n);

@@ -187,6 +187,9 @@ int64_t ClockPositionUs() {
 
 int64_t PositionMs() {
   if (OpenSong == nullptr) return 0;
+  if (int64_t ms = 0; Mode == Output::Clock && AudioMusicPositionMs(&ms)) {
+    return std::clamp<int64_t>(ms, 0, OpenSong->LengthUs / 1000);
+  }
   if (Mode == Output::Clock) return ClockPositionUs() / 1000;
   AudioLock();
   const int64_t ms = MusicPositionMs(Music);
@@ -321,10 +324,14 @@ int32_t Execute(std::string_view command, std::string& reply) {
 
 std::string MciCommand(std::string_view command, std::string& reply) {
   reply.clear();
-  for (std::string_view traced : {"open ", "seek ", "play ", "stop ", "close "}) {
-    if (StartsWith(command, traced)) TraceMusic(command);
+  bool traced = false;
+  for (std::string_view verb : {"open ", "seek ", "play ", "stop ", "close "}) {
+    if (StartsWith(command, verb)) traced = true;
   }
+  if (traced) TraceMusic(command);
   const int32_t code = Execute(command, reply);
+  // A backend playing the music itself follows what the player accepted.
+  if (traced && code == kOk) AudioMusicCommand(command);
   char buffer[12];
   auto r = std::to_chars(buffer, buffer + sizeof buffer, code);
   return std::string(buffer, r.ptr);
@@ -374,6 +381,7 @@ void SwitchBgm(int16_t n) {
 
 void PlayEffect(int16_t n) {
   TraceEffect(n);
+  AudioEffectStart(n);
   if (n >= 0 && n < kEffects) {
     FilePath = EffectPath[n];
   } else {
@@ -388,6 +396,7 @@ void PlayEffect(int16_t n) {
 }
 
 void StopEffects() {
+  AudioEffectStart(-1);
   if (Mode != Output::Voices) return;
   AudioLock();
   EffectStart(Effect, nullptr);

@@ -1,6 +1,7 @@
 // The page played with real key events in real time, in Debian's chromium
 // driven by playwright-core: Down moves the title cursor, Space starts a year
-// and the picture changes, Escape ends the game and the page offers a restart.
+// and the picture changes (with sound: the page's audio graph is not silent),
+// Escape ends the game and the page offers a restart.
 // Usage: node play_test.mjs WEB_BUILD_DIR   (exit 77: skipped)
 import fs from "node:fs";
 import http from "node:http";
@@ -84,6 +85,12 @@ try {
   await sleep(2000);
   check((await picture()) !== title, "Space starts a year and the picture changes");
   check((await page.evaluate(() => window.scrollY)) === scrollBefore, "the page does not scroll");
+  let loudest = 0;
+  for (let i = 0; i < 20 && loudest < 0.01; i++) {
+    loudest = Math.max(loudest, await page.evaluate(() => Module.kurunoaAudio.level()));
+    await sleep(250);
+  }
+  check(loudest >= 0.01, "the music sounds during play (level " + loudest.toFixed(3) + ")");
   await hold("Escape");
   await page.waitForFunction(() => !document.getElementById("ended").hidden, null, { timeout: 10000 })
     .then(() => check(true, "Escape leads to the restart offer"),

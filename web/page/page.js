@@ -176,6 +176,151 @@
     }
   }
 
+  // Export: the register files as downloads. Import: both files (or one)
+  // into the browser's storage, then a fresh start reads them.
+  document.getElementById("export").addEventListener("click", () => {
+    for (const name of REGISTER) {
+      const path = exists("/game/da/" + name) ? "/game/da/" + name : "/register/" + name;
+      if (!exists(path)) continue;
+      const link = document.createElement("a");
+      link.href = URL.createObjectURL(new Blob([FS.readFile(path)], { type: "text/plain" }));
+      link.download = name;
+      document.body.appendChild(link);
+      link.click();
+      link.remove();
+    }
+  });
+  document.getElementById("import").addEventListener("change", async (e) => {
+    const files = Array.from(e.target.files).filter((f) => REGISTER.includes(f.name));
+    if (files.length === 0) {
+      message.textContent = "da1.txt か da2.txt を選んでください / Choose da1.txt or da2.txt";
+      return;
+    }
+    for (const f of files) FS.writeFile("/register/" + f.name, new Uint8Array(await f.arrayBuffer()));
+    FS.syncfs(false, () => location.reload());
+  });
+
+  // ---- Sound: the music rendered at build time and the shipped effects,
+  // following the player's commands. Browsers allow sound only after a
+  // gesture: until the first key press the position runs on the page's clock,
+  // afterwards on the audio clock. Headless runs have no sound at all. ----
+  function makeAudio() {
+    const Context = window.AudioContext || window.webkitAudioContext;
+    if (headless || !Context) return null;
+    const ctx = new Context();
+    const master = ctx.createGain();
+    const analyser = ctx.createAnalyser();
+    const effectGain = ctx.createGain();
+    effectGain.gain.value = 0.8; // as the desktop mixes them
+    effectGain.connect(master);
+    master.connect(analyser);
+    analyser.connect(ctx.destination);
+    const music = {}; // "bg1" -> AudioBuffer
+    const effects = {}; // n -> AudioBuffer
+    let track = null, posMs = 0, playing = false, clockStart = 0;
+    let source = null, sourceStart = 0, sourceOffset = 0, effectSource = null;
+    function currentMs() {
+      if (!playing) return posMs;
+      if (source) return sourceOffset + (ctx.currentTime - sourceStart) * 1000;
+      return posMs + (performance.now() - clockStart);
+    }
+    function stopSource() {
+      if (!source) return;
+      try {
+        source.stop();
+      } catch (e) {
+        // never started
+      }
+      source.disconnect();
+      source = null;
+    }
+    function startSource() {
+      if (source || !playing || ctx.state !== "running" || !music[track]) return;
+      const at = currentMs();
+      source = ctx.createBufferSource();
+      source.buffer = music[track];
+      source.connect(master);
+      sourceOffset = at;
+      sourceStart = ctx.currentTime;
+      source.start(0, Math.min(at / 1000, music[track].duration));
+    }
+    async function load() {
+      for (let n = 0; n <= 8; n++) {
+        try {
+          const bytes = FS.readFile("/game/da/se" + n + ".wav");
+          effects[n] = await ctx.decodeAudioData(bytes.slice().buffer);
+        } catch (e) {
+          // a missing or unreadable effect stays silent, as on the desktop
+        }
+      }
+      for (const name of ["bg1", "bg2"]) {
+        try {
+          const response = await fetch("music/" + name + ".opus");
+          if (!response.ok) continue;
+          music[name] = await ctx.decodeAudioData(await response.arrayBuffer());
+          if (name === track) startSource();
+        } catch (e) {
+          console.warn("kurunoa: the music " + name + " could not be decoded");
+        }
+      }
+    }
+    return {
+      load: load,
+      unlock() {
+        if (ctx.state !== "running") ctx.resume().then(startSource);
+      },
+      command(text) {
+        let m;
+        if ((m = /^open (.*) alias bgm$/.exec(text))) {
+          stopSource();
+          track = m[1].replace(/^.*[\/\\]/, "").replace(/\.mid$/i, "");
+          posMs = 0;
+          playing = false;
+        } else if ((m = /^seek bgm to (.*)$/.exec(text))) {
+          stopSource();
+          posMs = Math.max(0, Math.round(parseFloat(m[1]) || 0));
+          playing = false;
+        } else if (text === "play bgm") {
+          if (!playing) {
+            playing = true;
+            clockStart = performance.now();
+            startSource();
+          }
+        } else if (text === "stop bgm" || text === "close bgm") {
+          posMs = currentMs();
+          playing = false;
+          stopSource();
+          if (text === "close bgm") track = null;
+        }
+      },
+      // The music position from the audio clock; -1 while it is not playing.
+      position() {
+        return source ? currentMs() : -1;
+      },
+      effect(n) {
+        if (effectSource) {
+          try {
+            effectSource.stop();
+          } catch (e) {
+            // already over
+          }
+          effectSource = null;
+        }
+        if (n < 0 || !effects[n] || ctx.state !== "running") return;
+        effectSource = ctx.createBufferSource();
+        effectSource.buffer = effects[n];
+        effectSource.connect(effectGain);
+        effectSource.start();
+      },
+      // The loudest sample now leaving the page, 0..1 (for the tests).
+      level() {
+        const data = new Float32Array(analyser.fftSize);
+        analyser.getFloatTimeDomainData(data);
+        return data.reduce((m, v) => Math.max(m, Math.abs(v)), 0);
+      },
+    };
+  }
+
   // ---- Start. ----
   async function start() {
     restoreRegister();
@@ -202,6 +347,12 @@
     }
     loading.hidden = true;
     canvas.focus();
+    const audio = makeAudio();
+    if (audio) {
+      Module.kurunoaAudio = audio;
+      Module.kurunoaFirstKey = () => audio.unlock();
+      audio.load();
+    }
     Module.callMain(args);
   }
 
