@@ -24,7 +24,7 @@ run: build
 test: build web
 	@ctest --test-dir $(BUILD) --output-on-failure -j2
 
-bench: build
+bench: build web
 	@for b in $(BUILD)/bench/*/bench_*; do [ -x "$$b" ] && "$$b" --game "$(BUILD)/game" || exit 1; done
 
 # The browser build: the native build prepares the glyph atlas and the decoded

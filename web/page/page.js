@@ -77,6 +77,43 @@
     sendKey(-1, false);
   });
 
+  // ---- Gamepads (the standard mapping), as on the desktop: the d-pad and
+  // the left stick act as the arrows, A as Space, Start as Enter, Back as
+  // Escape. Held buttons are sent like held keys. ----
+  const padHeld = new Set();
+  let padLoop = false;
+  function pollPads() {
+    const now = new Set();
+    for (const pad of navigator.getGamepads ? navigator.getGamepads() : []) {
+      if (!pad || pad.mapping !== "standard") continue;
+      const b = (i) => pad.buttons[i] && pad.buttons[i].pressed;
+      const x = pad.axes[0] || 0, y = pad.axes[1] || 0;
+      const stick = 16000 / 32767; // the desktop's threshold
+      if (b(0)) now.add(32);
+      if (b(9)) now.add(13);
+      if (b(8)) now.add(27);
+      if (b(14) || x < -stick) now.add(37);
+      if (b(12) || y < -stick) now.add(38);
+      if (b(15) || x > stick) now.add(39);
+      if (b(13) || y > stick) now.add(40);
+    }
+    for (const vk of now) {
+      if (!padHeld.has(vk)) {
+        sendKey(vk, true);
+        if (Module.kurunoaFirstKey) Module.kurunoaFirstKey();
+      }
+    }
+    for (const vk of padHeld) if (!now.has(vk)) sendKey(vk, false);
+    padHeld.clear();
+    for (const vk of now) padHeld.add(vk);
+    if (!finished) requestAnimationFrame(pollPads);
+  }
+  window.addEventListener("gamepadconnected", () => {
+    if (padLoop || headless) return;
+    padLoop = true;
+    requestAnimationFrame(pollPads);
+  });
+
   // ---- The end of a run. ----
   function dataUrl(bytes) {
     let text = "";
@@ -91,6 +128,17 @@
     } catch (e) {
       return "";
     }
+  }
+  // Work per play frame and the first title frame (see web/bench_hook.cpp).
+  function benchFigures() {
+    if (!Module._WebBenchFigures) return null;
+    const at = Module._malloc(24);
+    Module._WebBenchFigures(at);
+    const f = Module.HEAPF64.subarray(at / 8, at / 8 + 3);
+    const figures = { frames: f[0], frame_mean_ms: f[1], frame_p99_ms: f[2],
+      first_title_ms: Module.kurunoaFirstTitleMs || null };
+    Module._free(at);
+    return figures;
   }
   function finish(status) {
     if (finished) return;
@@ -114,7 +162,7 @@
       }
     }
     const trace = readText("/trace.jsonl").replace(/\n$/, "");
-    const result = { status: status, trace: trace, screenshots: screenshots };
+    const result = { status: status, trace: trace, screenshots: screenshots, bench: benchFigures() };
     window.kurunoaResult = result;
     const pre = document.getElementById("kurunoa-result");
     pre.textContent = JSON.stringify(result);
