@@ -4,8 +4,9 @@
 // Escape ends the game and the page offers a restart.
 // Usage: node play_test.mjs WEB_BUILD_DIR   (exit 77: skipped)
 import fs from "node:fs";
-import http from "node:http";
 import path from "node:path";
+
+import { CHROMIUM, serve, sleep } from "./browser.mjs";
 
 const SKIP = 77;
 const site = path.join(process.argv[2] || "build-web", "site");
@@ -21,27 +22,12 @@ try {
   process.exit(SKIP);
 }
 
-const types = { ".html": "text/html", ".js": "text/javascript", ".wasm": "application/wasm",
-  ".css": "text/css" };
-const server = http.createServer((req, res) => {
-  const file = path.join(site, decodeURIComponent(new URL(req.url, "http://x").pathname));
-  if (!file.startsWith(site) || !fs.existsSync(file) || fs.statSync(file).isDirectory()) {
-    res.writeHead(404).end();
-    return;
-  }
-  res.writeHead(200, { "Content-Type": types[path.extname(file)] || "application/octet-stream" });
-  fs.createReadStream(file).pipe(res);
-});
-await new Promise((ok) => server.listen(0, "127.0.0.1", ok));
-const base = `http://127.0.0.1:${server.address().port}/`;
+const server = await serve(site);
+const base = server.base;
 
 let browser;
 try {
-  browser = await chromium.launch({
-    executablePath: ["/usr/bin/chromium", "/usr/bin/chromium-browser"].find((p) => fs.existsSync(p)),
-    args: ["--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
-      "--disable-background-networking", "--disable-component-update", "--disable-sync"],
-  });
+  browser = await chromium.launch(CHROMIUM);
 } catch (e) {
   console.log("SKIP: chromium cannot start here: " + String(e).split("\n")[0]);
   server.close();
@@ -53,7 +39,6 @@ function check(ok, what) {
   console.log((ok ? "ok " : "FAIL ") + what);
   if (!ok) failures.push(what);
 }
-const sleep = (ms) => new Promise((ok) => setTimeout(ok, ms));
 
 try {
   const page = await browser.newPage();

@@ -3,6 +3,8 @@
 // Usage: node run_page.mjs URL PROFILE_DIR OUT_JSON  (exit 77: cannot run here)
 import fs from "node:fs";
 
+import { CHROMIUM } from "./browser.mjs";
+
 const [url, profile, out] = process.argv.slice(2);
 let chromium;
 try {
@@ -13,12 +15,7 @@ try {
 }
 let context;
 try {
-  context = await chromium.launchPersistentContext(profile, {
-    executablePath: ["/usr/bin/chromium", "/usr/bin/chromium-browser"].find((p) => fs.existsSync(p)),
-    headless: true,
-    args: ["--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
-      "--disable-background-networking", "--disable-component-update", "--disable-sync"],
-  });
+  context = await chromium.launchPersistentContext(profile, { ...CHROMIUM, headless: true });
 } catch (e) {
   console.log("SKIP: chromium cannot start here: " + String(e).split("\n")[0]);
   process.exit(77);
