@@ -2,7 +2,10 @@
 // register on disk to the screen and back to the title.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -103,6 +106,97 @@ TEST(RecordsEndToEnd, ShowsTheRegisterOnDiskAndReturnsToTheTitle) {
   // Nothing on the screen wrote the register.
   EXPECT_EQ(ReadFile(dir / "da" / "da1.txt"), da1);
   EXPECT_EQ(ReadFile(dir / "da" / "da2.txt"), da2);
+  fs::remove_all(dir);
+}
+
+}  // namespace
+
+namespace {
+
+// One year at the front school from the title, standing still through the
+// calendar, then resting on the left verge and walking up to the graduation
+// gate (three tries, in case of a faint), a name of eight "あ" and Escape
+// at the title. Play frames from the first poll to the first after-calendar
+// frame: 11185.
+std::string YearScript() {
+  std::ostringstream out;
+  int64_t poll = 0;
+  auto hold = [&](const char* keys, int64_t frames) {
+    out << poll << ' ' << keys << '\n';
+    poll += frames;
+  };
+  hold("SPACE", 2);  // skips the intro
+  hold("-", 4);
+  hold("SPACE", 2);  // the front school
+  hold("-", 1);
+  const int64_t yearStart = poll - 2;
+  hold("-", yearStart + 11185 - 440 - poll);
+  hold("LEFT", 80);
+  hold("SPACE", 360);
+  hold("-", 1);
+  hold("RIGHT", 24);
+  hold("UP", 80);
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    hold("-", 200);
+    hold("LEFT", 80);
+    hold("RIGHT", 24);
+    hold("UP", 80);
+  }
+  for (int k = 0; k < 8; ++k) {
+    hold("A", 2);
+    hold("-", 2);
+    hold("RIGHT", 2);
+    hold("-", 2);
+  }
+  hold("-", 40);
+  hold("SPACE", 2);
+  hold("-", 12);
+  hold("ESC", 5);
+  return out.str();
+}
+
+int32_t CountIn(const fs::path& da1) {
+  std::istringstream in(ReadFile(da1));
+  int32_t count = -1;
+  in >> count;
+  return count;
+}
+
+// Two copies of the game play a year each at the same time on one register:
+// each save finds the other's graduate and keeps it.
+TEST(RegisterEndToEnd, TwoCopiesPlayingAtOnceKeepEveryGraduate) {
+  const fs::path dir = fs::path(::testing::TempDir()) / "kurunoa_register_two_copies";
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  fs::copy(fs::path(KURUNOA_GAME_DIR) / "da", dir / "da", fs::copy_options::recursive);
+  fs::remove(dir / "da" / "da1.txt");
+  fs::remove(dir / "da" / "da2.txt");
+  std::ofstream(dir / "year.txt") << YearScript();
+  for (int round = 1; round <= 3; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    pid_t copies[2];
+    for (int c = 0; c < 2; ++c) {
+      copies[c] = fork();
+      if (copies[c] == 0) {
+        const std::string seed = std::to_string(round * 10 + c);
+        const std::string err = (dir / ("stderr" + std::to_string(c) + ".txt")).string();
+        freopen(err.c_str(), "w", stderr);
+        execl(KURUNOA_BIN, KURUNOA_BIN, "--headless", "--seed", seed.c_str(), "--app-dir",
+              dir.c_str(), "--input", (dir / "year.txt").c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+      }
+    }
+    for (pid_t pid : copies) {
+      int status = 0;
+      waitpid(pid, &status, 0);
+      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+          << ReadFile(dir / "stderr0.txt") << ReadFile(dir / "stderr1.txt");
+    }
+    EXPECT_EQ(CountIn(dir / "da" / "da1.txt"), 2 * round);
+    // Twelve lines a graduate.
+    const std::string da2 = ReadFile(dir / "da" / "da2.txt");
+    EXPECT_EQ(std::count(da2.begin(), da2.end(), '\n'), 24 * round);
+  }
   fs::remove_all(dir);
 }
 
