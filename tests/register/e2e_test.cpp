@@ -1,6 +1,7 @@
 // The records screen in a whole headless run of the program, from a
 // register on disk to the screen and back to the title.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -197,6 +198,86 @@ TEST(RegisterEndToEnd, TwoCopiesPlayingAtOnceKeepEveryGraduate) {
     const std::string da2 = ReadFile(dir / "da" / "da2.txt");
     EXPECT_EQ(std::count(da2.begin(), da2.end(), '\n'), 24 * round);
   }
+  fs::remove_all(dir);
+}
+
+}  // namespace
+
+namespace {
+
+// The real program killed by strace at every sync, rename and removal of its
+// year-end save, then started again: the records screen and the files show
+// last year's register or this year's, nothing in between.
+TEST(RegisterEndToEnd, AKilledSaveRestartsWithTheOldOrTheNewRegister) {
+  if (std::system("strace -V >/dev/null 2>&1") != 0) GTEST_SKIP() << "strace is not installed";
+  const fs::path dir = fs::path(::testing::TempDir()) / "kurunoa_register_killed";
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  fs::copy(fs::path(KURUNOA_GAME_DIR) / "da", dir / "da", fs::copy_options::recursive);
+  fs::remove(dir / "da" / "da1.txt");
+  fs::remove(dir / "da" / "da2.txt");
+  std::ofstream(dir / "year.txt") << YearScript();
+  // Skip the intro, open the records screen, quit there.
+  std::ofstream(dir / "records.txt") << "0 SPACE\n1 -\n3 DOWN\n4 -\n5 DOWN\n6 -\n7 SPACE\n8 -\n"
+                                        "14 ESC\n";
+  const std::string bin = KURUNOA_BIN;
+  auto playYear = [&](const std::string& prefix) {
+    const std::string cmd = prefix + bin + " --headless --seed 77 --app-dir " + dir.string() +
+                            " --input " + (dir / "year.txt").string() + " 2>/dev/null";
+    return std::system(cmd.c_str());
+  };
+  // What a start shows on the records screen: the number of graduates.
+  auto countAtStart = [&]() {
+    const fs::path trace = dir / "trace.jsonl";
+    const std::string cmd = bin + " --headless --seed 1 --app-dir " + dir.string() + " --input " +
+                            (dir / "records.txt").string() + " --trace " + trace.string() +
+                            " 2>/dev/null";
+    if (std::system(cmd.c_str()) != 0) return -1L;
+    std::istringstream lines(ReadFile(trace));
+    long count = -1;
+    for (std::string line; std::getline(lines, line);) {
+      if (Field(line, "mode") == 3) count = Field(line, "count");
+    }
+    return count;
+  };
+  auto snapshot = [&]() {
+    return ReadFile(dir / "da" / "da1.txt") + ReadFile(dir / "da" / "da2.txt");
+  };
+
+  ASSERT_EQ(playYear(""), 0);  // last year
+  const fs::path saved = dir / "last_year";
+  fs::copy(dir / "da", saved, fs::copy_options::recursive);
+  const std::string oldFiles = snapshot();
+  ASSERT_EQ(playYear(""), 0);  // this year, undisturbed
+  const std::string newFiles = snapshot();
+  ASSERT_NE(oldFiles, newFiles);
+
+  int olds = 0, news = 0;
+  for (const char* call : {"fsync", "rename", "unlink"}) {
+    for (int n = 1;; ++n) {
+      SCOPED_TRACE(std::string(call) + " " + std::to_string(n));
+      fs::remove_all(dir / "da");
+      fs::copy(saved, dir / "da", fs::copy_options::recursive);
+      const std::string strace = std::string("strace -f -qq -o /dev/null -e trace=") + call +
+                                 " -e inject=" + call +
+                                 ":signal=SIGKILL:when=" + std::to_string(n) + " ";
+      const int raw = playYear(strace);
+      const bool killed = WIFEXITED(raw) && WEXITSTATUS(raw) == 128 + SIGKILL;
+      const long count = countAtStart();
+      const std::string files = snapshot();
+      if (count == 1 && files == oldFiles) {
+        ++olds;
+      } else if (count == 2 && files == newFiles) {
+        ++news;
+      } else {
+        ADD_FAILURE() << "count " << count << ", files neither old nor new";
+      }
+      if (!killed) break;  // the save has fewer such calls
+    }
+  }
+  std::printf("killed saves: old register after %d, new after %d\n", olds, news);
+  EXPECT_GT(olds, 0);
+  EXPECT_GT(news, 0);
   fs::remove_all(dir);
 }
 
