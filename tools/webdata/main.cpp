@@ -41,6 +41,7 @@ int32_t PointsFor(int32_t px) {
 
 void Measure(const Combo& c, std::string_view text) {
   Surface s;
+  s.Width = 1 << 20;  // measuring stops at the surface's edge; no pixels are touched
   s.FontName = std::get<0>(c);
   const int32_t points = PointsFor(std::get<1>(c));
   if (points > 0) SurfaceTextWidth(s, points, std::get<2>(c), text);
