@@ -86,6 +86,12 @@ try {
   check(titlePolls.length > 0 && titlePolls[0].menu === 1 &&
     titlePolls.some((p) => p.menu === 2), "Down moves the title cursor");
   check(polls.some((p) => p.mode === 1 && p.menu === 2), "the year started at the left school");
+  // Enter on the offer starts the game again.
+  await page.keyboard.press("Enter");
+  await page.waitForFunction(() => document.getElementById("loading").hidden &&
+    document.getElementById("ended").hidden && typeof Module.kurunoaAudio === "object", null,
+  { timeout: 30000 }).then(() => check(true, "Enter on the offer starts again"),
+    () => check(false, "Enter on the offer starts again"));
 } finally {
   await browser.close();
   server.close();

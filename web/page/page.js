@@ -59,7 +59,8 @@
   }
   window.addEventListener("keydown", (e) => {
     const vk = held.has(e.code) ? held.get(e.code) : virtualKey(e);
-    if (vk < 0 || e.ctrlKey || e.metaKey) return;
+    // After the end the keys are the page's again (Enter on "Play again").
+    if (vk < 0 || e.ctrlKey || e.metaKey || finished) return;
     e.preventDefault(); // no scrolling on arrows and Space, no button presses
     held.set(e.code, vk);
     sendKey(vk, true);
