@@ -1,9 +1,13 @@
 // The page played with real key events in real time, in Debian's chromium
 // driven by playwright-core: Down moves the title cursor, Space starts a year
 // and the picture changes (with sound: the page's audio graph is not silent),
-// Escape ends the game and the page offers a restart.
-// Usage: node play_test.mjs WEB_BUILD_DIR   (exit 77: skipped)
+// Escape ends the game and the page offers a restart. Then a register made by
+// the desktop program is imported, shows on the records screen after the
+// reload, and is exported again byte for byte.
+// Usage: node play_test.mjs WEB_BUILD_DIR GAME_DIR YEAR_KEYS_SCRIPT   (exit 77: skipped)
+import { execFileSync } from "node:child_process";
 import fs from "node:fs";
+import os from "node:os";
 import path from "node:path";
 
 import { CHROMIUM, serve, sleep } from "./browser.mjs";
@@ -92,6 +96,42 @@ try {
     document.getElementById("ended").hidden && typeof Module.kurunoaAudio === "object", null,
   { timeout: 30000 }).then(() => check(true, "Enter on the offer starts again"),
     () => check(false, "Enter on the offer starts again"));
+
+  // A register from the desktop: one graduate of a whole year.
+  const [game, yearKeys] = process.argv.slice(3);
+  const app = fs.mkdtempSync(path.join(os.tmpdir(), "kurunoa_import_"));
+  fs.cpSync(path.join(game, "da"), path.join(app, "da"), { recursive: true });
+  for (const name of ["da1.txt", "da2.txt"]) fs.rmSync(path.join(app, "da", name), { force: true });
+  fs.writeFileSync(path.join(app, "keys.txt"), execFileSync("bash", [yearKeys, "front"]));
+  execFileSync(path.join(game, "kurunoa"), ["--headless", "--seed", "2024", "--app-dir", app,
+    "--input", path.join(app, "keys.txt")]);
+  const files = ["da1.txt", "da2.txt"].map((name) => ({ name, mimeType: "text/plain",
+    buffer: fs.readFileSync(path.join(app, "da", name)) }));
+  fs.rmSync(app, { recursive: true, force: true });
+  const second = await browser.newPage({ acceptDownloads: true });
+  await second.goto(base + "index.html?trace");
+  await second.waitForFunction(() => document.getElementById("loading").hidden);
+  await Promise.all([second.waitForNavigation(), second.setInputFiles("#import", files)]);
+  await second.waitForFunction(() => document.getElementById("loading").hidden);
+  await sleep(1500);
+  for (const key of ["Space", "ArrowDown", "ArrowDown", "Space"]) {
+    await second.keyboard.press(key, { delay: 100 });
+    await sleep(700);
+  }
+  const downloads = [];
+  second.on("download", (d) => downloads.push(d));
+  await second.click("#export");
+  await sleep(1000);
+  const exported = {};
+  for (const d of downloads) exported[d.suggestedFilename()] = fs.readFileSync(await d.path());
+  check(files.every((f) => exported[f.name] && exported[f.name].equals(f.buffer)),
+    "export gives back the imported register");
+  await second.keyboard.press("Escape", { delay: 100 });
+  await second.waitForFunction(() => !document.getElementById("ended").hidden, null, { timeout: 10000 });
+  const records = (await second.evaluate(() => FS.readFile("/trace.jsonl", { encoding: "utf8" })))
+    .split("\n").filter((l) => l.includes('"mode": 3'));
+  check(records.length > 0 && records.every((l) => l.includes('"count": 1')),
+    "the imported graduate is on the records screen");
 } finally {
   await browser.close();
   server.close();
