@@ -3,7 +3,8 @@
 // and the picture changes (with sound: the page's audio graph is not silent),
 // Escape ends the game and the page offers a restart. Then a register made by
 // the desktop program is imported, shows on the records screen after the
-// reload, and is exported again byte for byte.
+// reload, and is exported again byte for byte. Last, a gamepad (a stand-in for
+// the browser's Gamepad API) moves the cursor and quits with Back.
 // Usage: node play_test.mjs WEB_BUILD_DIR GAME_DIR YEAR_KEYS_SCRIPT   (exit 77: skipped)
 import { execFileSync } from "node:child_process";
 import fs from "node:fs";
@@ -132,6 +133,31 @@ try {
     .split("\n").filter((l) => l.includes('"mode": 3'));
   check(records.length > 0 && records.every((l) => l.includes('"count": 1')),
     "the imported graduate is on the records screen");
+
+  const third = await browser.newPage();
+  await third.addInitScript(() => {
+    window.padButtons = new Array(17).fill(false);
+    navigator.getGamepads = () => [{ mapping: "standard", axes: [0, 0, 0, 0],
+      buttons: window.padButtons.map((pressed) => ({ pressed, value: pressed ? 1 : 0 })) }];
+  });
+  await third.goto(base + "index.html?trace");
+  await third.waitForFunction(() => document.getElementById("loading").hidden);
+  await third.evaluate(() => window.dispatchEvent(new Event("gamepadconnected")));
+  const pad = async (button) => {
+    await third.evaluate((b) => { window.padButtons[b] = true; }, button);
+    await sleep(150);
+    await third.evaluate((b) => { window.padButtons[b] = false; }, button);
+    await sleep(700);
+  };
+  await sleep(1000);
+  await pad(0); // A: past the intro
+  await pad(13); // the d-pad's down
+  await pad(8); // Back: quit
+  const ended = await third.waitForFunction(() => !document.getElementById("ended").hidden, null,
+    { timeout: 10000 }).then(() => true, () => false);
+  const padTrace = ended ? await third.evaluate(() => FS.readFile("/trace.jsonl", { encoding: "utf8" })) : "";
+  check(ended && padTrace.includes('"mode": 0') && padTrace.includes('"menu": 2'),
+    "a gamepad moves the title cursor and Back quits");
 } finally {
   await browser.close();
   server.close();
