@@ -370,6 +370,18 @@
     };
   }
 
+  const downloads = {};
+  function showProgress(what, loaded, total) {
+    downloads[what] = { loaded, total };
+    let sum = 0, max = 0;
+    for (const d of Object.values(downloads)) {
+      sum += d.loaded;
+      max += Math.max(d.total, d.loaded);
+    }
+    progress.max = max || 1;
+    progress.value = sum;
+  }
+
   // ---- Start. ----
   async function start() {
     restoreRegister();
@@ -408,12 +420,37 @@
   window.Module = {
     print: (text) => console.log(text),
     printErr: (text) => console.warn(text),
+    // The progress bar follows both downloads: the data and the program.
     setStatus: (text) => {
       const m = /\((\d+(?:\.\d+)?)\/(\d+)\)/.exec(text);
-      if (m) {
-        progress.max = Number(m[2]);
-        progress.value = Number(m[1]);
-      }
+      if (m) showProgress("data", Number(m[1]), Number(m[2]));
+    },
+    instantiateWasm: (imports, receive) => {
+      (async () => {
+        const response = await fetch("kurunoa.wasm");
+        const total = Number(response.headers.get("Content-Length")) || 0;
+        // Counted on its way to the streaming compiler.
+        const counted = new ReadableStream({
+          async start(controller) {
+            const reader = response.body.getReader();
+            let loaded = 0;
+            for (;;) {
+              const { done, value } = await reader.read();
+              if (done) break;
+              loaded += value.length;
+              showProgress("program", loaded, total);
+              controller.enqueue(value);
+            }
+            controller.close();
+          },
+        });
+        const { instance, module } = await WebAssembly.instantiateStreaming(
+          new Response(counted, { headers: { "Content-Type": "application/wasm" } }), imports);
+        receive(instance, module);
+      })().catch((e) => {
+        statusLine.textContent = "読み込めませんでした / Could not load: " + e;
+      });
+      return {};
     },
     monitorRunDependencies: () => {},
     preRun: [() => {
