@@ -1,4 +1,5 @@
 // The SDL2 backend of the window, keyboard and clock (internal to the platform layer).
+// The browser build implements the same calls over the page (web_window.cpp).
 #pragma once
 
 #include <cstdint>
