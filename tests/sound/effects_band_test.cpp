@@ -125,7 +125,8 @@ TEST_F(EffectsOverMusic, EveryEffectIsAtLeastAsLoudAsTheMusicInTheSpeakerBand) {
       std::printf("se%d     bg%d    %6.1f     %6.1f / %6.1f               %+5.1f / %+5.1f\n",
                   kEffects[e], t.N, effectDb[e], median, loudest, effectDb[e] - median,
                   effectDb[e] - loudest);
-      EXPECT_GE(effectDb[e], median) << "se" << kEffects[e] << " over bg" << t.N;
+      // Against the loudest of the sixteen places, not only the typical one.
+      EXPECT_GE(effectDb[e], loudest) << "se" << kEffects[e] << " over bg" << t.N;
     }
   }
 }
