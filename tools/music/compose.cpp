@@ -238,6 +238,34 @@ int DiatonicShift(int key, int steps) {
 
 // ---- Parts ----------------------------------------------------------------------
 
+// A theme heard before is decorated a little differently each time: where a
+// quarter note leaps a third to the next, some of them (chosen by where the
+// section falls in the song) pass through the step between as two eighths.
+std::vector<std::vector<MelodyNote>> Ornament(std::vector<std::vector<MelodyNote>> bars,
+                                              uint32_t start) {
+  for (std::size_t b = 0; b < bars.size(); ++b) {
+    std::vector<MelodyNote> out;
+    const std::vector<MelodyNote>& bar = bars[b];
+    for (std::size_t i = 0; i < bar.size(); ++i) {
+      const MelodyNote& n = bar[i];
+      const int leap =
+          i + 1 < bar.size() && bar[i + 1].Key >= 0 && n.Key >= 0 ? bar[i + 1].Key - n.Key : 0;
+      uint32_t h = (start + static_cast<uint32_t>(b * 16 + i)) * 2654435761u;
+      h ^= h >> 15;
+      const int step = n.Key >= 0 ? DiatonicShift(n.Key, leap > 0 ? 1 : -1) : -1;
+      if (n.Len == kQuarter && std::abs(leap) >= 3 && std::abs(leap) <= 4 &&
+          std::abs(step - n.Key) <= 2 && h % 5 < 2) {
+        out.push_back({n.Key, kQuarter / 2});
+        out.push_back({step, kQuarter / 2});
+      } else {
+        out.push_back(n);
+      }
+    }
+    bars[b] = out;
+  }
+  return bars;
+}
+
 struct MelodyVoice {
   int Channel;
   int Shift;  // semitones
@@ -826,8 +854,9 @@ void PlayBeat(Song& s, uint32_t bar, Drums beat, bool fill, int level, uint32_t 
 // One section's bars [first, first + count) at tick start. The bar after the
 // section (for the bass's approach note) is next.
 void PlaySection(Song& s, uint32_t start, const Section& sec, const std::vector<Chord>& next,
-                 bool fillAtEnd, std::size_t first, std::size_t count) {
-  const auto theme = ParseMelody(sec.Theme);
+                 bool fillAtEnd, bool heardBefore, std::size_t first, std::size_t count) {
+  const auto written = ParseMelody(sec.Theme);
+  const auto theme = heardBefore ? Ornament(written, start) : written;
   const auto chords = ParseChords(sec.Chords);
   if (theme.size() != chords.size()) Fail(std::string("theme and chords differ: ") + sec.Theme);
   const int lv = sec.Level;
@@ -873,7 +902,9 @@ Song Compose() {
     const Section& next = kForm[(i + 1) % n];
     const auto nextChords = ParseChords(next.Chords);
     const bool fill = next.Beat == Drums::Full || i + 1 == n;
-    PlaySection(s, at, kForm[i], nextChords.front(), fill, 0, 999);
+    bool heard = false;
+    for (std::size_t j = 0; j < i; ++j) heard = heard || kForm[j].Theme == kForm[i].Theme;
+    PlaySection(s, at, kForm[i], nextChords.front(), fill, heard, 0, 999);
     at += static_cast<uint32_t>(ParseChords(kForm[i].Chords).size()) * kBar;
   }
   if (at != kBar + 125 * kBar) Fail("the school-day loop is not 125 bars");
@@ -1028,8 +1059,9 @@ void PlayBeat(Song& s, uint32_t bar, Drums beat, bool fill, int level, uint32_t 
 }
 
 void PlaySection(Song& s, uint32_t start, const Section& sec, const std::vector<Chord>& next,
-                 std::size_t first, std::size_t count) {
-  const auto theme = ParseMelody(sec.Theme);
+                 bool heardBefore, std::size_t first, std::size_t count) {
+  const auto written = ParseMelody(sec.Theme);
+  const auto theme = heardBefore ? Ornament(written, start) : written;
   const auto chords = ParseChords(sec.Chords);
   if (theme.size() != chords.size()) Fail(std::string("theme and chords differ: ") + sec.Theme);
   const int lv = sec.Level;
@@ -1093,7 +1125,9 @@ Song Compose() {
   uint32_t at = 3 * kBar;
   for (std::size_t i = 0; i < n; ++i) {
     const auto nextChords = ParseChords(kForm[(i + 1) % n].Chords);
-    PlaySection(s, at, kForm[i], nextChords.front(), 0, 999);
+    bool heard = false;
+    for (std::size_t j = 0; j < i; ++j) heard = heard || kForm[j].Theme == kForm[i].Theme;
+    PlaySection(s, at, kForm[i], nextChords.front(), heard, 0, 999);
     at += static_cast<uint32_t>(ParseChords(kForm[i].Chords).size()) * kBar;
   }
   if (at != 3 * kBar + 48 * kBar) Fail("the high-spirits loop is not 48 bars");
