@@ -589,27 +589,23 @@ void Pedal(Song& s, int channel, uint32_t from, uint32_t to) {
 // What follows the jump point is what follows the target: the performed
 // notes and controllers of [target, target + span) are copied after the
 // jump point, replacing what the score had there.
+template <typename Event>
+void RepeatEvents(std::vector<Event>& events, uint32_t target, uint32_t jump, uint32_t span) {
+  std::vector<Event> out;
+  for (const Event& e : events)
+    if (e.Tick < jump || e.Tick >= jump + span) out.push_back(e);
+  for (const Event& e : events)
+    if (e.Tick >= target && e.Tick < target + span) {
+      Event c = e;
+      c.Tick = e.Tick - target + jump;
+      out.push_back(c);
+    }
+  events = out;
+}
+
 void RepeatAfterJump(Song& s, uint32_t target, uint32_t jump, uint32_t span) {
-  std::vector<Note> notes;
-  for (const Note& n : s.Notes)
-    if (n.Tick < jump || n.Tick >= jump + span) notes.push_back(n);
-  for (const Note& n : s.Notes)
-    if (n.Tick >= target && n.Tick < target + span) {
-      Note c = n;
-      c.Tick = n.Tick - target + jump;
-      notes.push_back(c);
-    }
-  s.Notes = notes;
-  std::vector<Control> controls;
-  for (const Control& c : s.Controls)
-    if (c.Tick < jump || c.Tick >= jump + span) controls.push_back(c);
-  for (const Control& c : s.Controls)
-    if (c.Tick >= target && c.Tick < target + span) {
-      Control d = c;
-      d.Tick = c.Tick - target + jump;
-      controls.push_back(d);
-    }
-  s.Controls = controls;
+  RepeatEvents(s.Notes, target, jump, span);
+  RepeatEvents(s.Controls, target, jump, span);
 }
 
 // ---- Writing ------------------------------------------------------------------
