@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   fonts-ipafont-gothic fonts-noto-cjk-extra fonts-rocknroll fonts-misaki
   fluidr3mono-gm-soundfont timgm6mb-soundfont
-  xvfb xauth xdotool imagemagick x11-utils
+  xvfb xauth xdotool imagemagick x11-utils strace
 )
 
 missing=()
