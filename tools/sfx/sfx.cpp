@@ -148,14 +148,14 @@ Sound Throw() {
     // Gently saturated: a fuller rush at the same peak.
     s[i] = static_cast<float>(std::tanh(2.5 * env * f.Band(noise.Next(), freq, 1.8)));
   }
-  Finish(s, 0.85);
+  Finish(s, 0.74);
   return s;
 }
 
 Sound Ding() {
   Sound s = Silence(0.9);
   AddBell(s, 0, 1760.0, 1.0, {{1, 1, 0.35}, {2.76, 0.28, 0.12}, {5.4, 0.1, 0.05}, {2, 0.15, 0.2}});
-  Finish(s, 0.82);
+  Finish(s, 0.78);
   return s;
 }
 
@@ -202,7 +202,7 @@ Sound Thud() {
     // Rounded off rather than clipped, which keeps the knock dense.
     s[i] = static_cast<float>(std::tanh(body + knock + wood + click));
   }
-  Finish(s, 0.75);
+  Finish(s, 0.64);
   return s;
 }
 
@@ -242,7 +242,7 @@ Sound Ouch() {
     }
     s[i] = static_cast<float>(v);
   }
-  Finish(s, 0.85);
+  Finish(s, 0.74);
   return s;
 }
 
