@@ -1097,15 +1097,15 @@ Song Compose() {
   const int run[] = {43, 48, 52, 55, 60, 64, 67, 72, 47, 50,
                      53, 55, 59, 62, 65, 67, 71, 74, 77, 79};
   for (int i = 0; i < 14; ++i)
-    AddNote(s, kBar + static_cast<uint32_t>(i) * 240, 220, kPiano, run[i], 58 + 2 * i);
+    AddNote(s, kBar + static_cast<uint32_t>(i) * 240, 220, kPiano, run[i], 62 + 2 * i);
   for (int i = 14; i < 20; ++i)
     AddNote(s, kBar + 14 * 240 + static_cast<uint32_t>(i - 14) * 80, 70, kPiano, run[i], 80 + i);
-  for (int key : {48, 52, 55, 60}) AddNote(s, kBar, kBar - 40, kBrass, key, 70);
+  for (int key : {48, 52, 55, 60}) AddNote(s, kBar, kBar - 40, kBrass, key, 78);
   for (int key : {47, 50, 53, 55}) AddNote(s, 2 * kBar, kBar - 200, kBrass, key, 76);
   const uint8_t brassCc = static_cast<uint8_t>(0xB0 | kBrass);
   for (int i = 0; i <= 16; ++i)
     s.Controls.push_back(
-        {kBar + static_cast<uint32_t>(i) * 210, brassCc, 11, static_cast<uint8_t>(50 + 3 * i)});
+        {kBar + static_cast<uint32_t>(i) * 210, brassCc, 11, static_cast<uint8_t>(74 + 2 * i)});
   AddNote(s, kBar, kBar - 40, kBass, 36, 80);
   const int walk[] = {31, 33, 35, 38};
   for (int i = 0; i < 4; ++i)
@@ -1115,7 +1115,7 @@ Song Compose() {
   const int pickup[] = {kSnare, kSnare, kMidTom, kSnare, kLowTom, kSnare, kSnare, kSnare};
   for (int i = 0; i < 8; ++i)
     AddNote(s, 2 * kBar + 960 + static_cast<uint32_t>(i) * 120, 90, 9, pickup[i], 56 + 5 * i);
-  AddNote(s, kBar, 100, 9, kKick, 70);
+  AddNote(s, kBar, 100, 9, kKick, 60);
 
   const std::size_t n = std::size(kForm);
   uint32_t at = 3 * kBar;
