@@ -668,18 +668,27 @@ Raw TrackName(const std::string& name) {
 }
 
 void WriteSong(Song s, const std::string& path, const std::vector<std::string>& names) {
-  // A repeated key ends before it is struck again, or its note-off would cut
-  // the new note short.
+  // A key struck twice at once is one note, the louder; a repeated key ends
+  // before it is struck again, or its note-off would cut the new note short.
   std::stable_sort(s.Notes.begin(), s.Notes.end(), [](const Note& a, const Note& b) {
     return a.Channel != b.Channel ? a.Channel < b.Channel
            : a.Key != b.Key       ? a.Key < b.Key
                                   : a.Tick < b.Tick;
   });
-  for (std::size_t i = 0; i + 1 < s.Notes.size(); ++i) {
-    Note &a = s.Notes[i], &b = s.Notes[i + 1];
-    if (a.Channel == b.Channel && a.Key == b.Key && a.Tick + a.Len >= b.Tick)
-      a.Len = b.Tick > a.Tick + 1 ? b.Tick - a.Tick - 1 : 1;
+  std::vector<Note> notes;
+  for (const Note& n : s.Notes) {
+    Note* last = notes.empty() ? nullptr : &notes.back();
+    if (last && last->Channel == n.Channel && last->Key == n.Key && last->Tick == n.Tick) {
+      last->Velocity = std::max(last->Velocity, n.Velocity);
+      last->Len = std::max(last->Len, n.Len);
+      continue;
+    }
+    if (last && last->Channel == n.Channel && last->Key == n.Key &&
+        last->Tick + last->Len >= n.Tick)
+      last->Len = n.Tick - last->Tick - 1 > 0 ? n.Tick - last->Tick - 1 : 1;
+    notes.push_back(n);
   }
+  s.Notes = notes;
   std::vector<uint8_t> file = {'M', 'T', 'h', 'd'};
   PutBigEndian(file, 6, 4);
   PutBigEndian(file, 1, 2);
@@ -867,7 +876,10 @@ void PlaySection(Song& s, uint32_t start, const Section& sec, const std::vector<
     const uint32_t bar = start + static_cast<uint32_t>(b - first) * kBar;
     const uint32_t inSection = static_cast<uint32_t>(b) * kBar;
     if (b == 0) AddNote(s, bar, 200, 9, kCrash, 80 + lv);
-    PlayBeat(s, bar, sec.Beat, fillAtEnd && b + 1 == chords.size(), lv, inSection);
+    const bool fill = fillAtEnd && b + 1 == chords.size();
+    PlayBeat(s, bar, sec.Beat, fill, lv, inSection);
+    // The drummer marks the end of a four-bar phrase with a soft pick-up.
+    if (b % 4 == 3 && !fill) PlayDrums(s, bar, {{kSnare, "............o.oo"}}, 78 + lv, inSection);
   }
 }
 
@@ -1072,7 +1084,12 @@ void PlaySection(Song& s, uint32_t start, const Section& sec, const std::vector<
     const uint32_t bar = start + static_cast<uint32_t>(b - first) * kBar;
     const uint32_t inSection = static_cast<uint32_t>(b) * kBar;
     if (b == 0) AddNote(s, bar, 200, 9, kCrash, 90 + lv);
-    PlayBeat(s, bar, sec.Beat, b + 1 == chords.size(), lv, inSection);
+    const bool fill = b + 1 == chords.size();
+    PlayBeat(s, bar, sec.Beat, fill, lv, inSection);
+    // The drummer marks the end of a four-bar phrase with a pick-up.
+    if (b % 4 == 3 && !fill)
+      PlayDrums(s, bar, {{kSnare, "..............oo"}, {kMidTom, "...............o"}}, 84 + lv,
+                inSection);
   }
 }
 
