@@ -14,6 +14,7 @@ import zlib
 
 SKIP = 77  # ctest's skip code
 
+
 class Server:
     """Serves ROOT on a free loopback port, quietly."""
 
