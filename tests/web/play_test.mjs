@@ -39,6 +39,22 @@ try {
   process.exit(SKIP);
 }
 
+// Keys are held long enough for a frame loop to see them even when the
+// machine is busy; a quitting key is held until the page shows the end.
+async function holdKey(page, key) {
+  await page.keyboard.down(key);
+  await sleep(300);
+  await page.keyboard.up(key);
+  await sleep(700);
+}
+async function holdUntilEnded(page, press, release) {
+  await press();
+  const ended = await page.waitForFunction(() => !document.getElementById("ended").hidden, null,
+    { timeout: 15000 }).then(() => true, () => false);
+  await release();
+  return ended;
+}
+
 const failures = [];
 function check(ok, what) {
   console.log((ok ? "ok " : "FAIL ") + what);
@@ -58,12 +74,7 @@ try {
     for (let i = 0; i < d.length; i += 4) h = (h * 31 + d[i] * 7 + d[i + 1] * 3 + d[i + 2]) >>> 0;
     return h;
   });
-  const hold = async (key, ms = 150) => {
-    await page.keyboard.down(key);
-    await sleep(ms);
-    await page.keyboard.up(key);
-    await sleep(ms);
-  };
+  const hold = (key) => holdKey(page, key);
   const scrollBefore = await page.evaluate(() => window.scrollY);
   await sleep(1500);
   await hold("Space"); // past the intro
@@ -81,10 +92,8 @@ try {
     await sleep(250);
   }
   check(loudest >= 0.01, "the music sounds during play (level " + loudest.toFixed(3) + ")");
-  await hold("Escape");
-  await page.waitForFunction(() => !document.getElementById("ended").hidden, null, { timeout: 10000 })
-    .then(() => check(true, "Escape leads to the restart offer"),
-      () => check(false, "Escape leads to the restart offer"));
+  check(await holdUntilEnded(page, () => page.keyboard.down("Escape"),
+    () => page.keyboard.up("Escape")), "Escape leads to the restart offer");
   const trace = await page.evaluate(() => FS.readFile("/trace.jsonl", { encoding: "utf8" }));
   const polls = trace.split("\n").filter((l) => l.includes('"mode"')).map((l) => JSON.parse(l));
   const titlePolls = polls.filter((p) => p.mode === 0);
@@ -115,10 +124,8 @@ try {
   await Promise.all([second.waitForNavigation(), second.setInputFiles("#import", files)]);
   await second.waitForFunction(() => document.getElementById("loading").hidden);
   await sleep(1500);
-  for (const key of ["Space", "ArrowDown", "ArrowDown", "Space"]) {
-    await second.keyboard.press(key, { delay: 100 });
-    await sleep(700);
-  }
+  for (const key of ["Space", "ArrowDown", "ArrowDown", "Space"]) await holdKey(second, key);
+  await sleep(500);
   const downloads = [];
   second.on("download", (d) => downloads.push(d));
   await second.click("#export");
@@ -127,8 +134,8 @@ try {
   for (const d of downloads) exported[d.suggestedFilename()] = fs.readFileSync(await d.path());
   check(files.every((f) => exported[f.name] && exported[f.name].equals(f.buffer)),
     "export gives back the imported register");
-  await second.keyboard.press("Escape", { delay: 100 });
-  await second.waitForFunction(() => !document.getElementById("ended").hidden, null, { timeout: 10000 });
+  await holdUntilEnded(second, () => second.keyboard.down("Escape"),
+    () => second.keyboard.up("Escape"));
   const records = (await second.evaluate(() => FS.readFile("/trace.jsonl", { encoding: "utf8" })))
     .split("\n").filter((l) => l.includes('"mode": 3'));
   check(records.length > 0 && records.every((l) => l.includes('"count": 1')),
@@ -143,18 +150,19 @@ try {
   await third.goto(base + "index.html?trace");
   await third.waitForFunction(() => document.getElementById("loading").hidden);
   await third.evaluate(() => window.dispatchEvent(new Event("gamepadconnected")));
+  const padButton = (b, pressed) => third.evaluate(([b, pressed]) => {
+    window.padButtons[b] = pressed;
+  }, [b, pressed]);
   const pad = async (button) => {
-    await third.evaluate((b) => { window.padButtons[b] = true; }, button);
-    await sleep(150);
-    await third.evaluate((b) => { window.padButtons[b] = false; }, button);
+    await padButton(button, true);
+    await sleep(300);
+    await padButton(button, false);
     await sleep(700);
   };
   await sleep(1000);
   await pad(0); // A: past the intro
   await pad(13); // the d-pad's down
-  await pad(8); // Back: quit
-  const ended = await third.waitForFunction(() => !document.getElementById("ended").hidden, null,
-    { timeout: 10000 }).then(() => true, () => false);
+  const ended = await holdUntilEnded(third, () => padButton(8, true), () => padButton(8, false));
   const padTrace = ended ? await third.evaluate(() => FS.readFile("/trace.jsonl", { encoding: "utf8" })) : "";
   check(ended && padTrace.includes('"mode": 0') && padTrace.includes('"menu": 2'),
     "a gamepad moves the title cursor and Back quits");
