@@ -38,3 +38,5 @@ void SoundShutdown();
 void SoundInitOffline(int32_t rate, const std::string& soundFontOverride);
 void SoundRenderOffline(float* stereo, int32_t frames);
 bool SoundSynthReady();
+// For tests: runs on the SoundFont loader before it loads. Null normally.
+extern void (*SynthLoadHook)();
