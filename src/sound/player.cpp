@@ -237,7 +237,11 @@ void LimiterRun(Limiter& l, float* out, int32_t frames) {
     l.Gain = std::min(wanted, l.Gain + (1.0f - l.Gain) * kLimiterRelease);
     left *= l.Gain;
     right *= l.Gain;
+    l.PeakIn = std::max(l.PeakIn, peak);
+    l.Over += peak > 1.0f;
+    l.Reduced += l.Gain < 0.70795f;  // -3 dB
   }
+  l.Frames += static_cast<uint64_t>(frames);
 }
 
 void SynthRouteLog() {

@@ -61,6 +61,12 @@ void EffectMix(EffectVoice& v, float gain, float* out, int32_t frames);
 // about 50 ms), so loud moments are not clipped into distortion.
 struct Limiter {
   float Gain = 1.0f;
+  // What it did, for measurement: frames seen, frames above full scale on
+  // the way in, frames turned down by more than 3 dB, the highest peak in.
+  uint64_t Frames = 0;
+  uint64_t Over = 0;
+  uint64_t Reduced = 0;
+  float PeakIn = 0.0f;
 };
 constexpr float kLimiterCeiling = 0.98f;
 constexpr float kLimiterRelease = 1.0f / 2048;  // per frame, of what is missing to 1

@@ -465,6 +465,13 @@ bool SoundSynthReady() {
   return ready;
 }
 
+LimiterStats SoundLimiterStats() {
+  AudioLock();
+  const LimiterStats stats{Limit.Frames, Limit.Over, Limit.Reduced, Limit.PeakIn};
+  AudioUnlock();
+  return stats;
+}
+
 void SoundShutdown() {
   {
     std::lock_guard<std::mutex> hold(LoaderMutex);
