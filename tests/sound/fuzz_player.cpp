@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   MusicVoice v;
   v.Rate = 48000;
   MusicSetSong(v, &song);
-  static float out[2 * 4096];
+  static float out[2 * 1024];
   const int64_t endFrames = MusicFrameOf(v, song.LengthUs);
   for (int step = 0; step < 8; ++step) {
     // A seek to a fraction of the song, or to a raw position far past it.
@@ -31,8 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     MusicSeek(v, at);
     MusicPlay(v);
     std::size_t last = v.Next;
-    const int32_t block = 1 + (b * 37) % 4096;
-    for (int r = 0; r < 16; ++r) {
+    const int32_t block = 1 + (b * 37) % 1024;
+    for (int r = 0; r < 8; ++r) {
       MusicRender(v, nullptr, out, block);
       if (v.Next < last || v.Next > song.Events.size()) std::abort();
       if (v.PosFrames < 0 || v.PosFrames > endFrames) std::abort();
