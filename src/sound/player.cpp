@@ -104,6 +104,7 @@ void MusicSetSong(MusicVoice& v, const MidiSong* song) {
   v.PosFrames = 0;
   v.Playing = false;
   v.ChasePending = true;
+  v.ChaseCount = v.ChaseSent = 0;
 }
 
 void MusicSeek(MusicVoice& v, int64_t timeUs) {
@@ -117,6 +118,7 @@ void MusicSeek(MusicVoice& v, int64_t timeUs) {
       [&](const MidiEvent& e, int64_t f) { return MusicFrameOf(v, e.TimeUs) < f; });
   v.Next = static_cast<std::size_t>(it - events.begin());
   v.ChasePending = true;
+  v.ChaseCount = v.ChaseSent = 0;
 }
 
 void MusicPlay(MusicVoice& v) {
@@ -132,6 +134,15 @@ int64_t MusicPositionMs(const MusicVoice& v) { return v.PosFrames * 1000 / v.Rat
 
 void MusicRender(MusicVoice& v, fluid_synth_t* synth, float* out, int32_t frames) {
   int32_t budget = kMusicEventsPerRender;
+  int32_t notes = kMusicNotesPerRender;
+  // Whether the budgets allow this message; takes it from them if so.
+  auto afford = [&](const MidiEvent& e) {
+    const bool strike = (e.Status & 0xF0) == 0x90 && e.Data2 != 0;
+    if (budget == 0 || (strike && notes == 0)) return false;
+    --budget;
+    notes -= strike;
+    return true;
+  };
   if (synth != nullptr) {
     if (v.ChasePending) {
       MidiChase(v.Song == nullptr ? NoSong : *v.Song, v.Song == nullptr ? 0 : v.Next, ChaseState);
@@ -147,7 +158,7 @@ void MusicRender(MusicVoice& v, fluid_synth_t* synth, float* out, int32_t frames
       v.ChaseCount = v.ChaseSent = 0;  // no chased note may start after a stop
       v.NotesOffPending = false;
     }
-    for (; v.ChaseSent < v.ChaseCount && budget > 0; --budget) {
+    while (v.ChaseSent < v.ChaseCount && afford(ChaseBuffer[v.ChaseSent])) {
       Send(synth, ChaseBuffer[v.ChaseSent++]);
     }
   } else {
@@ -159,9 +170,9 @@ void MusicRender(MusicVoice& v, fluid_synth_t* synth, float* out, int32_t frames
     int32_t chunk = frames - done;
     if (v.Playing) {
       const auto& events = v.Song->Events;
-      for (; budget > 0 && v.Next < events.size() &&
-             MusicFrameOf(v, events[v.Next].TimeUs) <= v.PosFrames;
-           --budget) {
+      // In order: the song's events wait while chase messages are due.
+      while (v.ChaseSent >= v.ChaseCount && v.Next < events.size() &&
+             MusicFrameOf(v, events[v.Next].TimeUs) <= v.PosFrames && afford(events[v.Next])) {
         if (synth != nullptr) Send(synth, events[v.Next]);
         ++v.Next;
       }

@@ -29,7 +29,10 @@ struct MusicVoice {
 // The most messages one render sends: the audio lock is held for one
 // buffer, never longer, however dense a file is. Messages due beyond it go
 // out with the next buffers, in order; the position keeps moving meanwhile.
+// Struck notes cost the synth far more than other messages, so they have a
+// smaller budget of their own.
 constexpr int32_t kMusicEventsPerRender = 256;
+constexpr int32_t kMusicNotesPerRender = 32;
 
 int64_t MusicFrameOf(const MusicVoice& v, int64_t timeUs);
 // Open (a song) and close (null): stopped at the start, synth reset.

@@ -427,8 +427,8 @@ void StopEffects() {
 void SoundInit(const std::string& soundFontOverride) {
   if (Started) SoundShutdown();
   // A lost display ends the process through exit() from inside the X
-  // library; the device and the synth loader must stop before the statics
-  // they use are destroyed (a joinable thread there would abort).
+  // library; the device must stop, and a loader still at work must be told
+  // to keep its synth, before the statics they use are destroyed.
   static const bool kShutdownAtExit = std::atexit([] { SoundShutdown(); }) == 0;
   (void)kShutdownAtExit;
   Started = true;
