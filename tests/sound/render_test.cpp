@@ -192,9 +192,11 @@ TEST_F(Offline, TheLimiterKeepsEffectsOverTheMusicUnderFullScale) {
     const LimiterStats st = SoundLimiterStats();
     const double reduced = 100.0 * st.Reduced / st.Frames;
     std::printf(
-        "limiter %s: peak in %.2f, clamped before %.3f %%, peak out %.3f, "
+        "limiter %s: peak in %.2f, frames over full scale (clamped before) %llu = %.4f %%, peak "
+        "out %.3f, "
         "reduced by more than 3 dB %.3f %%\n",
-        font, st.PeakIn, 100.0 * st.Over / st.Frames, peak, reduced);
+        font, st.PeakIn, static_cast<unsigned long long>(st.Over), 100.0 * st.Over / st.Frames,
+        peak, reduced);
     EXPECT_LE(peak, 1.0) << font;
     EXPECT_LT(reduced, 1.0) << font;
   }
