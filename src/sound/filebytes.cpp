@@ -1,20 +1,22 @@
 #include "sound/filebytes.h"
 
-#include <cstdio>
+#include "platform/files.h"
 
 bool ReadFileBytes(const std::string& path, std::size_t limit, std::vector<uint8_t>* bytes,
                    std::string* error) {
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (f == nullptr) {
-    *error = "cannot open " + path;
-    return false;
-  }
   bytes->clear();
-  uint8_t buffer[65536];
-  std::size_t got;
-  while (bytes->size() < limit && (got = std::fread(buffer, 1, sizeof buffer, f)) > 0) {
-    bytes->insert(bytes->end(), buffer, buffer + got);
+  error->clear();
+  std::string text;
+  switch (ReadDataFile(path, limit, &text)) {
+    case FileStatus::Ok:
+      bytes->assign(text.begin(), text.end());
+      return true;
+    case FileStatus::NotRegular:
+      return false;
+    case FileStatus::Missing:
+    case FileStatus::Unreadable:
+      break;
   }
-  std::fclose(f);
-  return true;
+  *error = "cannot open " + path;
+  return false;
 }

@@ -94,12 +94,16 @@ uint32_t ReadTrack(const uint8_t* data, std::size_t pos, std::size_t end,
 }
 
 int64_t TickTime(const MidiSong& song, uint32_t tick) {
-  if (song.TicksPerSecond > 0) return static_cast<int64_t>(tick) * 1000000 / song.TicksPerSecond;
-  // The last tempo at or before the tick.
+  if (song.TicksPerSecond > 0) {
+    return std::min(static_cast<int64_t>(tick) * 1000000 / song.TicksPerSecond, kMidiMaxTimeUs);
+  }
+  // The last tempo at or before the tick. Ticks (32 bits) times a tempo (24
+  // bits) fit in 64; the sum is held at kMidiMaxTimeUs.
   auto it = std::upper_bound(song.Tempos.begin(), song.Tempos.end(), tick,
                              [](uint32_t t, const MidiTempo& m) { return t < m.Tick; });
   const MidiTempo& m = *(it - 1);
-  return m.TimeUs + static_cast<int64_t>(tick - m.Tick) * m.UsPerQuarter / song.Division;
+  const int64_t span = static_cast<int64_t>(tick - m.Tick) * m.UsPerQuarter / song.Division;
+  return std::min(m.TimeUs + std::min(span, kMidiMaxTimeUs), kMidiMaxTimeUs);
 }
 
 }  // namespace
@@ -215,16 +219,47 @@ void MidiChase(const MidiSong& song, std::size_t endIndex, MidiChannelState stat
     state[c].PitchBend = -1;
     state[c].Pressure = -1;
     std::fill(std::begin(state[c].Controller), std::end(state[c].Controller), int16_t{-1});
+    std::fill(std::begin(state[c].Note), std::end(state[c].Note), uint8_t{0});
+    std::fill(std::begin(state[c].KeyDown), std::end(state[c].KeyDown), false);
   }
+  // A note let go sounds on while the pedal is down.
+  auto release = [](MidiChannelState& s, int key) {
+    s.KeyDown[key] = false;
+    if (s.Controller[64] < 64) s.Note[key] = 0;
+  };
+  auto pedalLetGo = [](MidiChannelState& s) {
+    for (int k = 0; k < 128; ++k) {
+      if (!s.KeyDown[k]) s.Note[k] = 0;
+    }
+  };
   endIndex = std::min(endIndex, song.Events.size());
   for (std::size_t i = 0; i < endIndex; ++i) {
     const MidiEvent& e = song.Events[i];
     MidiChannelState& s = state[e.Status & 0x0F];
     switch (e.Status & 0xF0) {
+      case 0x80:
+        release(s, e.Data1);
+        break;
+      case 0x90:
+        if (e.Data2 == 0) {
+          release(s, e.Data1);
+        } else {
+          s.Note[e.Data1] = e.Data2;
+          s.KeyDown[e.Data1] = true;
+        }
+        break;
       case 0xB0:
-        if (e.Data1 == 121) {
-          // Reset all controllers forgets what came before, as the synth does.
+        if (e.Data1 == 120 || e.Data1 == 123) {
+          std::fill(std::begin(s.Note), std::end(s.Note), uint8_t{0});
+          std::fill(std::begin(s.KeyDown), std::end(s.KeyDown), false);
+        } else if (e.Data1 == 64 && e.Data2 < 64) {
+          s.Controller[64] = e.Data2;
+          pedalLetGo(s);
+        } else if (e.Data1 == 121) {
+          // Reset all controllers forgets what came before, as the synth does
+          // (and the pedal lets go of what it held).
           for (int cc : {1, 11, 64, 65, 66, 67, 68, 69}) s.Controller[cc] = -1;
+          pedalLetGo(s);
           s.PitchBend = -1;
           s.Pressure = -1;
         } else if (e.Data1 < 120) {
@@ -241,7 +276,7 @@ void MidiChase(const MidiSong& song, std::size_t endIndex, MidiChannelState stat
         s.PitchBend = static_cast<int16_t>(e.Data1 | (e.Data2 << 7));
         break;
       default:
-        break;  // notes are not chased: a note held across the seek point stays silent
+        break;
     }
   }
 }
@@ -282,6 +317,9 @@ int32_t MidiChaseMessages(const MidiChannelState state[16], MidiEvent* out) {
     const int bend = s.PitchBend < 0 ? 8192 : s.PitchBend;
     put(static_cast<uint8_t>(0xE0 | c), bend & 0x7F, bend >> 7);
     if (s.Pressure >= 0) put(static_cast<uint8_t>(0xD0 | c), s.Pressure, 0);
+    for (int k = 0; k < 128; ++k) {
+      if (s.Note[k] != 0) put(static_cast<uint8_t>(0x90 | c), k, s.Note[k]);
+    }
   }
   return n;
 }

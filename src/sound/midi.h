@@ -28,6 +28,11 @@ struct MidiTimeSignature {
   uint8_t DenominatorPower = 2;  // 2 means quarter notes
 };
 
+// Times on the timeline saturate here (about 12 days): an extreme tempo
+// times an extreme delta stays a number that positions in output frames
+// can be computed from.
+constexpr int64_t kMidiMaxTimeUs = int64_t{1} << 40;
+
 struct MidiSong {
   int16_t Format = 0;
   int16_t TrackCount = 0;
@@ -59,11 +64,16 @@ struct MidiChannelState {
   int16_t Controller[128];
   int16_t PitchBend = -1;  // 0..16383
   int16_t Pressure = -1;
+  // Notes sounding across the seek point (key held, or let go under the
+  // sustain pedal): their velocity, 0 for none. Struck again at a seek, they
+  // end at their own note-off, so a resume sounds full.
+  uint8_t Note[128];
+  bool KeyDown[128];
 };
 
 void MidiChase(const MidiSong& song, std::size_t endIndex, MidiChannelState state[16]);
 // The messages that bring a synth from any state to the chased one, every
 // channel: notes off, controllers reset, then banks, controllers, program,
-// pitch bend and pressure. Never more than kMidiChaseMax messages.
-constexpr int32_t kMidiChaseMax = 16 * 144;
+// pitch bend, pressure and the sounding notes. Never more than kMidiChaseMax.
+constexpr int32_t kMidiChaseMax = 16 * (144 + 128);
 int32_t MidiChaseMessages(const MidiChannelState state[16], MidiEvent* out);

@@ -1,7 +1,10 @@
 #include "sound/player.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <mutex>
 
 namespace {
 
@@ -47,9 +50,46 @@ int64_t EndFrames(const MusicVoice& v) {
   return v.Song == nullptr ? 0 : MusicFrameOf(v, v.Song->LengthUs);
 }
 
+// A dense file can make the synth warn millions of times (voices stolen,
+// notes dropped): each kind of line is printed once and then only counted.
+// A kind is the line with its numbers left out. The synth logs from the
+// audio thread, so the table is fixed and nothing is allocated here.
+struct LogKind {
+  char Text[80];
+  int Level;
+  uint64_t Repeats;
+};
+constexpr int kLogKinds = 32;
+LogKind LogKinds[kLogKinds];
+int LogKindsUsed = 0;
+uint64_t LogOthers = 0;  // lines of kinds beyond the table
+std::mutex LogMutex;
+
+const char* LevelName(int level) { return level <= FLUID_ERR ? "error" : "warning"; }
+
 void LogLine(int level, const char* message, void*) {
-  const char* kind = level <= FLUID_ERR ? "error" : "warning";
-  std::fprintf(stderr, "kurunoa: synth %s: %s\n", kind, message);
+  char kind[sizeof LogKind::Text];
+  std::size_t n = 0;
+  for (const char* c = message; *c != '\0' && n + 1 < sizeof kind; ++c) {
+    if (*c < '0' || *c > '9') kind[n++] = *c;
+  }
+  kind[n] = '\0';
+  std::lock_guard<std::mutex> hold(LogMutex);
+  for (int i = 0; i < LogKindsUsed; ++i) {
+    if (LogKinds[i].Level == level && std::strcmp(LogKinds[i].Text, kind) == 0) {
+      ++LogKinds[i].Repeats;
+      return;
+    }
+  }
+  if (LogKindsUsed == kLogKinds) {
+    ++LogOthers;
+    return;
+  }
+  LogKind& k = LogKinds[LogKindsUsed++];
+  std::memcpy(k.Text, kind, n + 1);
+  k.Level = level;
+  k.Repeats = 0;
+  std::fprintf(stderr, "kurunoa: synth %s: %s\n", LevelName(level), message);
 }
 
 void LogNothing(int, const char*, void*) {}
@@ -64,6 +104,7 @@ void MusicSetSong(MusicVoice& v, const MidiSong* song) {
   v.PosFrames = 0;
   v.Playing = false;
   v.ChasePending = true;
+  v.ChaseCount = v.ChaseSent = 0;
 }
 
 void MusicSeek(MusicVoice& v, int64_t timeUs) {
@@ -77,6 +118,7 @@ void MusicSeek(MusicVoice& v, int64_t timeUs) {
       [&](const MidiEvent& e, int64_t f) { return MusicFrameOf(v, e.TimeUs) < f; });
   v.Next = static_cast<std::size_t>(it - events.begin());
   v.ChasePending = true;
+  v.ChaseCount = v.ChaseSent = 0;
 }
 
 void MusicPlay(MusicVoice& v) {
@@ -91,11 +133,21 @@ void MusicStop(MusicVoice& v) {
 int64_t MusicPositionMs(const MusicVoice& v) { return v.PosFrames * 1000 / v.Rate; }
 
 void MusicRender(MusicVoice& v, fluid_synth_t* synth, float* out, int32_t frames) {
+  int32_t budget = kMusicEventsPerRender;
+  int32_t notes = kMusicNotesPerRender;
+  // Whether the budgets allow this message; takes it from them if so.
+  auto afford = [&](const MidiEvent& e) {
+    const bool strike = (e.Status & 0xF0) == 0x90 && e.Data2 != 0;
+    if (budget == 0 || (strike && notes == 0)) return false;
+    --budget;
+    notes -= strike;
+    return true;
+  };
   if (synth != nullptr) {
     if (v.ChasePending) {
       MidiChase(v.Song == nullptr ? NoSong : *v.Song, v.Song == nullptr ? 0 : v.Next, ChaseState);
-      const int32_t n = MidiChaseMessages(ChaseState, ChaseBuffer);
-      for (int32_t i = 0; i < n; ++i) Send(synth, ChaseBuffer[i]);
+      v.ChaseCount = MidiChaseMessages(ChaseState, ChaseBuffer);
+      v.ChaseSent = 0;
       v.ChasePending = false;
       v.NotesOffPending = false;
     } else if (v.NotesOffPending) {
@@ -103,7 +155,11 @@ void MusicRender(MusicVoice& v, fluid_synth_t* synth, float* out, int32_t frames
         fluid_synth_cc(synth, ch, 64, 0);
         fluid_synth_all_notes_off(synth, ch);
       }
+      v.ChaseCount = v.ChaseSent = 0;  // no chased note may start after a stop
       v.NotesOffPending = false;
+    }
+    while (v.ChaseSent < v.ChaseCount && afford(ChaseBuffer[v.ChaseSent])) {
+      Send(synth, ChaseBuffer[v.ChaseSent++]);
     }
   } else {
     v.NotesOffPending = false;  // nothing sounds; a pending chase waits for the synth
@@ -114,15 +170,22 @@ void MusicRender(MusicVoice& v, fluid_synth_t* synth, float* out, int32_t frames
     int32_t chunk = frames - done;
     if (v.Playing) {
       const auto& events = v.Song->Events;
-      while (v.Next < events.size() && MusicFrameOf(v, events[v.Next].TimeUs) <= v.PosFrames) {
+      // In order: the song's events wait while chase messages are due.
+      while (v.ChaseSent >= v.ChaseCount && v.Next < events.size() &&
+             MusicFrameOf(v, events[v.Next].TimeUs) <= v.PosFrames && afford(events[v.Next])) {
         if (synth != nullptr) Send(synth, events[v.Next]);
         ++v.Next;
       }
       if (v.PosFrames >= end) {
         v.Playing = false;  // the song is over; the position stays at its end
       } else {
+        // The next event's frame bounds the chunk, unless it is overdue
+        // (the budget ran out): then it waits for the next buffer.
         int64_t until = end;
-        if (v.Next < events.size()) until = std::min(until, MusicFrameOf(v, events[v.Next].TimeUs));
+        if (v.Next < events.size()) {
+          const int64_t at = MusicFrameOf(v, events[v.Next].TimeUs);
+          if (at > v.PosFrames) until = std::min(until, at);
+        }
         chunk = static_cast<int32_t>(std::min<int64_t>(chunk, until - v.PosFrames));
       }
     }
@@ -158,6 +221,38 @@ void EffectMix(EffectVoice& v, float gain, float* out, int32_t frames) {
   }
   v.Pos += n;
   if (v.Pos >= v.Frames) v.Samples = nullptr;
+}
+
+void SynthLogSummary() {
+  std::lock_guard<std::mutex> hold(LogMutex);
+  for (int i = 0; i < LogKindsUsed; ++i) {
+    const LogKind& k = LogKinds[i];
+    if (k.Repeats == 0) continue;
+    std::fprintf(stderr, "kurunoa: synth %s came %llu more times: %s\n", LevelName(k.Level),
+                 static_cast<unsigned long long>(k.Repeats), k.Text);
+  }
+  if (LogOthers > 0) {
+    std::fprintf(stderr, "kurunoa: %llu more synth lines of other kinds\n",
+                 static_cast<unsigned long long>(LogOthers));
+  }
+  LogKindsUsed = 0;
+  LogOthers = 0;
+}
+
+void LimiterRun(Limiter& l, float* out, int32_t frames) {
+  for (int32_t i = 0; i < frames; ++i) {
+    float& left = out[2 * i];
+    float& right = out[2 * i + 1];
+    const float peak = std::max(std::fabs(left), std::fabs(right));
+    const float wanted = peak > kLimiterCeiling ? kLimiterCeiling / peak : 1.0f;
+    l.Gain = std::min(wanted, l.Gain + (1.0f - l.Gain) * kLimiterRelease);
+    left *= l.Gain;
+    right *= l.Gain;
+    l.PeakIn = std::max(l.PeakIn, peak);
+    l.Over += peak > 1.0f;
+    l.Reduced += l.Gain < 0.70795f;  // -3 dB
+  }
+  l.Frames += static_cast<uint64_t>(frames);
 }
 
 void SynthRouteLog() {

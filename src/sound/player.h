@@ -21,7 +21,18 @@ struct MusicVoice {
   // Next (after an open or a seek, or once a late SoundFont arrives).
   bool ChasePending = false;
   bool NotesOffPending = false;
+  // Chase messages still to send, ahead of the song's own events.
+  int32_t ChaseCount = 0;
+  int32_t ChaseSent = 0;
 };
+
+// The most messages one render sends: the audio lock is held for one
+// buffer, never longer, however dense a file is. Messages due beyond it go
+// out with the next buffers, in order; the position keeps moving meanwhile.
+// Struck notes cost the synth far more than other messages, so they have a
+// smaller budget of their own.
+constexpr int32_t kMusicEventsPerRender = 256;
+constexpr int32_t kMusicNotesPerRender = 32;
 
 int64_t MusicFrameOf(const MusicVoice& v, int64_t timeUs);
 // Open (a song) and close (null): stopped at the start, synth reset.
@@ -34,7 +45,8 @@ void MusicStop(MusicVoice& v);
 int64_t MusicPositionMs(const MusicVoice& v);
 // Renders frames of interleaved stereo into out (overwriting it); without a
 // synth the position and the events still advance and out is silent. Events
-// are sent at their own frame, not at the start of the block.
+// are sent at their own frame, not at the start of the block, at most
+// kMusicEventsPerRender of them.
 void MusicRender(MusicVoice& v, fluid_synth_t* synth, float* out, int32_t frames);
 
 // One effect at a time; a new one replaces it.
@@ -47,10 +59,29 @@ struct EffectVoice {
 void EffectStart(EffectVoice& v, const std::vector<float>* samples);
 void EffectMix(EffectVoice& v, float gain, float* out, int32_t frames);
 
+// The mixed output's limiter: a peak that would pass the ceiling turns the
+// gain down at that sample, and the gain comes back smoothly (a release of
+// about 50 ms), so loud moments are not clipped into distortion.
+struct Limiter {
+  float Gain = 1.0f;
+  // What it did, for measurement: frames seen, frames above full scale on
+  // the way in, frames turned down by more than 3 dB, the highest peak in.
+  uint64_t Frames = 0;
+  uint64_t Over = 0;
+  uint64_t Reduced = 0;
+  float PeakIn = 0.0f;
+};
+constexpr float kLimiterCeiling = 0.98f;
+constexpr float kLimiterRelease = 1.0f / 2048;  // per frame, of what is missing to 1
+void LimiterRun(Limiter& l, float* stereo, int32_t frames);
+
 // ---- FluidSynth -------------------------------------------------------------
 
-// Sends FluidSynth's log lines to stderr as one line each, warnings and up.
+// Sends FluidSynth's warnings and errors to stderr, the first of each kind
+// only; SynthLogSummary adds one line per kind that came again, with the
+// count, and starts counting afresh.
 void SynthRouteLog();
+void SynthLogSummary();
 // Creates a synth at the rate and loads the SoundFont with dynamic sample
 // loading. The presets in pin (bank << 7 | program) are held on spare
 // channels, so the songs' program changes never load samples on the audio

@@ -8,11 +8,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <thread>
 #include <vector>
 
 #include "frame/frame.h"
 #include "platform/audio.h"
+#include "platform/files.h"
 #include "platform/platform.h"
 #include "sound/player.h"
 #include "sound/wav.h"
@@ -20,6 +22,7 @@
 int16_t BgmTrack = 0;
 int32_t BgmLoop[3] = {0, 2400, 1600};
 std::string BgmPos;
+void (*SynthLoadHook)() = nullptr;
 const char* const BgmFiles[3] = {"", "bg1.mid", "bg2.mid"};
 const int32_t BgmEnd[3] = {0, 271200, 81600};
 const int32_t BgmRestart[3] = {0, 2450, 4560};
@@ -66,8 +69,13 @@ int32_t ClockStartMs = 0;
 MusicVoice Music;
 EffectVoice Effect;
 SynthHandle Synth;
+Limiter Limit;
 
-std::thread Loader;
+// Quitting never waits for the SoundFont: a loader still busy at shutdown is
+// let go, and when it finishes it finds its session over (LoaderSession has
+// moved on) and throws its synth away instead of handing it over.
+std::mutex LoaderMutex;
+uint32_t LoaderSession = 0;
 
 constexpr int kEffects = 9;
 std::vector<float> EffectSamples[kEffects];
@@ -79,7 +87,7 @@ void Warn(const std::string& line) { std::fprintf(stderr, "kurunoa: %s\n", line.
 void Callback(float* out, int32_t frames) {
   MusicRender(Music, Synth.Synth, out, frames);
   EffectMix(Effect, kEffectGain, out, frames);
-  for (int32_t i = 0; i < 2 * frames; ++i) out[i] = std::clamp(out[i], -1.0f, 1.0f);
+  LimiterRun(Limit, out, frames);
 }
 
 const MidiSong* SongFor(const std::string& path) {
@@ -97,37 +105,47 @@ const MidiSong* SongFor(const std::string& path) {
   s.Path = path;
   std::string error;
   s.Ok = ReadMidiFile(path, &s.Song, &error);
-  if (!s.Ok) Warn(error + "; the music is silent");
+  if (!s.Ok && !error.empty()) Warn(error + "; the music is silent");
   return s.Ok ? &s.Song : nullptr;
 }
 
 // The override first, then the Debian SoundFonts. A file that is not a
 // SoundFont is passed over here rather than failing loudly in the loader.
 std::string FindSoundFont(const std::string& override) {
-  auto usable = [](const std::string& path) {
-    // A RIFF file of the SoundFont kind.
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (f == nullptr) return false;
-    char head[12] = {};
-    const bool read = std::fread(head, 1, sizeof head, f) == sizeof head;
-    std::fclose(f);
-    return read && std::memcmp(head, "RIFF", 4) == 0 && std::memcmp(head + 8, "sfbk", 4) == 0;
+  // A regular RIFF file of the SoundFont kind; anything else has said why
+  // (a FIFO or a device in its place) or is said here.
+  auto probe = [](const std::string& path) {
+    std::string head;
+    const FileStatus status = ReadDataFile(path, 12, &head);
+    if (status != FileStatus::Ok) return status;
+    const bool font =
+        head.size() == 12 && head.compare(0, 4, "RIFF") == 0 && head.compare(8, 4, "sfbk") == 0;
+    return font ? FileStatus::Ok : FileStatus::Unreadable;
   };
   if (!override.empty()) {
-    if (usable(override)) return override;
-    Warn("no SoundFont at " + override);
+    const FileStatus status = probe(override);
+    if (status == FileStatus::Ok) return override;
+    if (status != FileStatus::NotRegular) Warn("no SoundFont at " + override);
   }
   for (const char* path :
        {"/usr/share/sounds/sf3/FluidR3Mono_GM.sf3", "/usr/share/sounds/sf2/TimGM6mb.sf2"}) {
-    if (usable(path)) return path;
+    if (probe(path) == FileStatus::Ok) return path;
   }
   return "";
 }
 
-void LoadSynth(int32_t rate, const std::string& soundFont, const std::vector<int32_t>& presets) {
+void LoadSynth(int32_t rate, const std::string& soundFont, const std::vector<int32_t>& presets,
+               uint32_t session) {
+  if (SynthLoadHook != nullptr) SynthLoadHook();
   SynthHandle handle;
   std::string error;
-  if (!SynthCreate(rate, soundFont, presets, &handle, &error)) {
+  const bool made = SynthCreate(rate, soundFont, presets, &handle, &error);
+  std::lock_guard<std::mutex> hold(LoaderMutex);
+  if (session != LoaderSession) {
+    SynthDestroy(&handle);  // the game has shut its sound down meanwhile
+    return;
+  }
+  if (!made) {
     Warn(error + "; the music is silent");
     return;
   }
@@ -144,6 +162,7 @@ void StartVoices(int32_t rate, const std::string& soundFontOverride, bool waitFo
   Music = MusicVoice{};
   Music.Rate = rate;
   Effect = EffectVoice{};
+  Limit = Limiter{};
   for (int n = 0; n < kEffects; ++n) {
     EffectReady[n] = false;
     EffectSamples[n].clear();
@@ -151,10 +170,16 @@ void StartVoices(int32_t rate, const std::string& soundFontOverride, bool waitFo
     WavSound wav;
     std::string error;
     if (!ReadWavFile(EffectPath[n], &wav, &error)) {
-      Warn(error + "; effect " + std::to_string(n) + " is silent");
+      if (!error.empty()) Warn(error + "; effect " + std::to_string(n) + " is silent");
       continue;
     }
     EffectSamples[n] = ResampleLinear(wav.Samples, wav.Rate, rate);
+    const std::size_t most = static_cast<std::size_t>(rate) * kWavMaxSeconds;
+    if (EffectSamples[n].size() > most) EffectSamples[n].resize(most);
+    if (wav.Cut) {
+      Warn(EffectPath[n] + " is longer than " + std::to_string(kWavMaxSeconds) + " s; effect " +
+           std::to_string(n) + " is cut there");
+    }
     EffectReady[n] = true;
   }
   std::vector<int32_t> presets;
@@ -167,10 +192,15 @@ void StartVoices(int32_t rate, const std::string& soundFontOverride, bool waitFo
     Warn("no SoundFont found; the music is silent");
     return;
   }
+  uint32_t session;
+  {
+    std::lock_guard<std::mutex> hold(LoaderMutex);
+    session = LoaderSession;
+  }
   if (waitForSynth) {
-    LoadSynth(rate, soundFont, presets);
+    LoadSynth(rate, soundFont, presets, session);
   } else {
-    Loader = std::thread(LoadSynth, rate, soundFont, presets);
+    std::thread(LoadSynth, rate, soundFont, presets, session).detach();
   }
 }
 
@@ -406,8 +436,8 @@ void StopEffects() {
 void SoundInit(const std::string& soundFontOverride) {
   if (Started) SoundShutdown();
   // A lost display ends the process through exit() from inside the X
-  // library; the device and the synth loader must stop before the statics
-  // they use are destroyed (a joinable thread there would abort).
+  // library; the device must stop, and a loader still at work must be told
+  // to keep its synth, before the statics they use are destroyed.
   static const bool kShutdownAtExit = std::atexit([] { SoundShutdown(); }) == 0;
   (void)kShutdownAtExit;
   Started = true;
@@ -444,11 +474,22 @@ bool SoundSynthReady() {
   return ready;
 }
 
+LimiterStats SoundLimiterStats() {
+  AudioLock();
+  const LimiterStats stats{Limit.Frames, Limit.Over, Limit.Reduced, Limit.PeakIn};
+  AudioUnlock();
+  return stats;
+}
+
 void SoundShutdown() {
-  if (Loader.joinable()) Loader.join();
+  {
+    std::lock_guard<std::mutex> hold(LoaderMutex);
+    ++LoaderSession;  // a loader still at work keeps its synth to itself
+  }
   if (DeviceOpen) AudioClose();
   DeviceOpen = false;
   SynthDestroy(&Synth);
+  SynthLogSummary();
   Mode = Output::Clock;
   Music = MusicVoice{};
   Effect = EffectVoice{};

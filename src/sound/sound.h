@@ -38,3 +38,11 @@ void SoundShutdown();
 void SoundInitOffline(int32_t rate, const std::string& soundFontOverride);
 void SoundRenderOffline(float* stereo, int32_t frames);
 bool SoundSynthReady();
+// What the output limiter did since the output started.
+struct LimiterStats {
+  uint64_t Frames = 0, Over = 0, Reduced = 0;
+  float PeakIn = 0;
+};
+LimiterStats SoundLimiterStats();
+// For tests: runs on the SoundFont loader before it loads. Null normally.
+extern void (*SynthLoadHook)();

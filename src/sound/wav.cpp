@@ -79,7 +79,10 @@ bool ParseWav(const uint8_t* data, std::size_t size, WavSound* sound, std::strin
       if (!haveFormat) break;
       // A data chunk cut short keeps its whole frames.
       const std::size_t bytes = std::min<std::size_t>(len, avail);
-      const std::size_t frames = bytes / blockAlign;
+      const std::size_t whole = bytes / blockAlign;
+      const std::size_t most = static_cast<std::size_t>(sound->Rate) * kWavMaxSeconds;
+      const std::size_t frames = std::min(whole, most);
+      sound->Cut = whole > most;
       const int step = sound->BitsPerSample / 8;
       sound->Samples.resize(frames);
       for (std::size_t i = 0; i < frames; ++i) {

@@ -7,14 +7,20 @@
 #include <string>
 #include <vector>
 
+// No effect is longer: the reader stops there, so an absurd header (a long
+// file at a low rate) never turns into gigabytes after resampling.
+constexpr int32_t kWavMaxSeconds = 10;
+
 struct WavSound {
   int32_t Rate = 0;
   int16_t Channels = 0;        // of the file; Samples is always mono
   int16_t BitsPerSample = 0;   // of the file
   std::vector<float> Samples;  // -1..1, the channels mixed down
+  bool Cut = false;            // the file held more than kWavMaxSeconds
 };
 
-// PCM of 8, 16, 24 or 32 bits or 32-bit float, one or two channels.
+// PCM of 8, 16, 24 or 32 bits or 32-bit float, one or two channels; at most
+// kWavMaxSeconds of it.
 bool ParseWav(const uint8_t* data, std::size_t size, WavSound* sound, std::string* error);
 bool ReadWavFile(const std::string& path, WavSound* sound, std::string* error);
 // 16-bit mono PCM; samples are clamped to -1..1.

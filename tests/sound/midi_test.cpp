@@ -231,7 +231,82 @@ TEST(MidiChaseState, MessagesSilenceResetAndRestoreInOrder) {
   EXPECT_LT(find(0xB0, 101), find(0xB0, 6)) << "parameter chosen before its data";
   EXPECT_LT(find(0xB0, 100), find(0xB0, 6));
   EXPECT_LT(find(0xB0, 0), find(0xC0, -1)) << "bank before program";
-  EXPECT_EQ(find(0x90, -1), -1) << "notes are never chased";
+  const int note = find(0x90, 60);
+  ASSERT_GE(note, 0) << "the note held across the point is struck again";
+  EXPECT_EQ(out[note].Data2, 100) << "at its own velocity";
+  EXPECT_GT(note, find(0xC0, -1)) << "with its program and controllers set first";
+}
+
+// Which notes sound across a seek point: a key held, or a key let go while
+// the sustain pedal is down.
+TEST(MidiChaseState, NotesSoundingAcrossTheSeekPoint) {
+  struct Ev {
+    int Ms;
+    uint8_t Status, D1, D2;
+  };
+  const struct {
+    const char* Name;
+    std::vector<Ev> Events;
+    int Sounding;  // velocity of key 60 on channel 1 at 500 ms, 0 for none
+  } cases[] = {
+      {"held", {{0, 0x91, 60, 90}}, 90},
+      {"ended before", {{0, 0x91, 60, 90}, {400, 0x81, 60, 0}}, 0},
+      {"ends after", {{0, 0x91, 60, 90}, {600, 0x81, 60, 0}}, 90},
+      {"velocity 0 ends it", {{0, 0x91, 60, 90}, {400, 0x91, 60, 0}}, 0},
+      {"let go under the pedal", {{0, 0xB1, 64, 127}, {10, 0x91, 60, 70}, {20, 0x81, 60, 0}}, 70},
+      {"pedal up after",
+       {{0, 0xB1, 64, 127}, {10, 0x91, 60, 70}, {20, 0x81, 60, 0}, {30, 0xB1, 64, 0}},
+       0},
+      {"pedal up, key still down", {{0, 0xB1, 64, 127}, {10, 0x91, 60, 70}, {30, 0xB1, 64, 0}}, 70},
+      {"all notes off", {{0, 0x91, 60, 90}, {100, 0xB1, 123, 0}}, 0},
+      {"reset lets the pedal go",
+       {{0, 0xB1, 64, 127}, {10, 0x91, 60, 70}, {20, 0x81, 60, 0}, {30, 0xB1, 121, 0}},
+       0},
+      {"other channel", {{0, 0x92, 60, 90}}, 0},
+  };
+  for (const auto& c : cases) {
+    MidiSong s;
+    for (const Ev& e : c.Events) s.Events.push_back({e.Ms * 1000, 0, e.Status, e.D1, e.D2});
+    MidiChannelState st[16];
+    MidiChase(s, MidiFirstEventAt(s, 500000), st);
+    EXPECT_EQ(st[1].Note[60], c.Sounding) << c.Name;
+    MidiEvent out[kMidiChaseMax];
+    const int n = MidiChaseMessages(st, out);
+    int struck = 0;
+    for (int i = 0; i < n; ++i) struck += out[i].Status == 0x91 && out[i].Data1 == 60;
+    EXPECT_EQ(struck, c.Sounding > 0 ? 1 : 0) << c.Name;
+  }
+}
+
+TEST(MidiChaseState, EveryNoteOfEveryChannelFitsTheBuffer) {
+  MidiSong s;
+  for (int c = 0; c < 16; ++c) {
+    s.Events.push_back({0, 0, static_cast<uint8_t>(0xB0 | c), 64, 127});
+    for (int k = 0; k < 128; ++k)
+      s.Events.push_back({0, 0, static_cast<uint8_t>(0x90 | c), uint8_t(k), 1});
+  }
+  MidiChannelState st[16];
+  MidiChase(s, s.Events.size(), st);
+  static MidiEvent out[kMidiChaseMax];
+  EXPECT_LE(MidiChaseMessages(st, out), kMidiChaseMax);
+}
+
+// The slowest tempo times the longest delta: times saturate instead of
+// overflowing what the player computes from them.
+TEST(MidiTimeline, ExtremeTempoAndDeltaSaturate) {
+  const Bytes file = Smf(0, 1, {Track({0x00, 0xFF, 0x51, 0x03, 0xFF, 0xFF, 0xFF,  // slowest tempo
+                                       0x8F, 0xFF, 0xFF, 0x7F, 0x90, 60,   100,   // 2^28 - 1 ticks
+                                       0x8F, 0xFF, 0xFF, 0x7F, 0x80, 60,   0,     //
+                                       0x00, 0xFF, 0x2F, 0x00})});
+  MidiSong s;
+  std::string error;
+  ASSERT_TRUE(ParseMidi(file.data(), file.size(), &s, &error)) << error;
+  ASSERT_EQ(s.Events.size(), 2u);
+  EXPECT_EQ(s.Events[0].TimeUs, kMidiMaxTimeUs);
+  EXPECT_EQ(s.LengthUs, kMidiMaxTimeUs);
+  EXPECT_EQ(MidiTickTimeUs(s, UINT32_MAX), kMidiMaxTimeUs);
+  // Frames at the highest rates a device gives stay exact.
+  EXPECT_GT(kMidiMaxTimeUs * 768000 / 1000000, 0);
 }
 
 }  // namespace

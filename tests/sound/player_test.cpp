@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 
 namespace {
@@ -94,6 +96,45 @@ TEST(MusicPlayer, SeekStopsClampsAndFindsTheNextEvent) {
   EXPECT_EQ(closed.PosFrames, 0) << "nothing to seek in";
 }
 
+// A dense song: many notes on one tick, then a note-off much later.
+MidiSong Dense(int notes) {
+  MidiSong s;
+  for (int i = 0; i < notes; ++i) {
+    s.Events.push_back(At(0, static_cast<uint8_t>(0x90 | (i % 16)), 36 + i % 64, 1 + i % 127));
+  }
+  s.Events.push_back(At(900000, 0x80, 60));
+  s.LengthUs = 1000000;
+  return s;
+}
+
+TEST(MusicPlayer, OneRenderSendsABoundedNumberOfEventsAndCarriesTheRestInOrder) {
+  MidiSong controllers = Dense(1000);
+  for (MidiEvent& e : controllers.Events) e.Status = static_cast<uint8_t>(0xB0 | (e.Status & 15));
+  const struct {
+    const char* Name;
+    const MidiSong& Song;
+    std::size_t PerRender;
+  } cases[] = {{"notes", Dense(1000), kMusicNotesPerRender},
+               {"controllers", controllers, kMusicEventsPerRender}};
+  for (const auto& c : cases) {
+    MusicVoice v;
+    v.Rate = kRate;
+    MusicSetSong(v, &c.Song);
+    MusicPlay(v);
+    std::size_t before = 0;
+    for (int call = 1; call <= 4; ++call) {
+      Render(v, nullptr, 512);
+      EXPECT_EQ(v.Next, std::min<std::size_t>(before + c.PerRender, 1000)) << c.Name << call;
+      EXPECT_EQ(v.PosFrames, 512 * call) << "the music keeps its time meanwhile";
+      before = v.Next;
+    }
+    while (v.Next < 1000) Render(v, nullptr, 512);
+    EXPECT_LT(v.PosFrames, MusicFrameOf(v, 900000)) << c.Name;
+    Render(v, nullptr, kRate);
+    EXPECT_EQ(v.Next, 1001u) << c.Name << ": the later note-off at its own time";
+  }
+}
+
 TEST(EffectVoiceMix, ANewEffectCutsOffTheOldOne) {
   const std::vector<float> a(100, 0.5f), b(10, -0.25f);
   EffectVoice v;
@@ -114,6 +155,40 @@ TEST(EffectVoiceMix, ANewEffectCutsOffTheOldOne) {
   float quiet[2 * 4] = {};
   EffectMix(v, 1.0f, quiet, 4);
   for (float f : quiet) EXPECT_EQ(f, 0.0f);
+}
+
+TEST(OutputLimiter, KeepsEveryPeakUnderFullScaleAndLeavesQuietMusicAlone) {
+  const struct {
+    float Amplitude;
+    float WantPeak;  // at most
+    float WantGain;  // at least, at the end
+  } cases[] = {{0.5f, 0.5f, 1.0f},
+               {0.97f, 0.97f, 1.0f},
+               {1.32f, kLimiterCeiling, 0.7f},
+               {8.0f, kLimiterCeiling, 0.1f}};
+  for (const auto& c : cases) {
+    Limiter l;
+    std::vector<float> out(2 * kRate / 2);
+    for (std::size_t i = 0; i < out.size(); ++i)
+      out[i] = c.Amplitude * static_cast<float>(std::sin(i / 2 * 2 * M_PI * 440 / kRate));
+    const std::vector<float> in = out;
+    LimiterRun(l, out.data(), kRate / 2);
+    float peak = 0;
+    for (float f : out) peak = std::max(peak, std::fabs(f));
+    EXPECT_LE(peak, c.WantPeak + 1e-6f) << c.Amplitude;
+    EXPECT_GE(l.Gain, c.WantGain - 1e-6f) << c.Amplitude;
+    if (c.Amplitude <= kLimiterCeiling) {
+      EXPECT_EQ(out, in) << "untouched";
+    }
+  }
+  // After a loud moment the gain comes back within a quarter of a second.
+  Limiter l;
+  float burst[2] = {4.0f, -4.0f};
+  LimiterRun(l, burst, 1);
+  EXPECT_LE(std::fabs(burst[0]), kLimiterCeiling);
+  std::vector<float> quiet(2 * kRate / 4, 0.1f);
+  LimiterRun(l, quiet.data(), kRate / 4);
+  EXPECT_GT(l.Gain, 0.99f);
 }
 
 class SynthPlayer : public ::testing::Test {
@@ -190,6 +265,57 @@ TEST_F(SynthPlayer, ALateSynthCatchesUpWithWhatPlayedMeanwhile) {
   EXPECT_EQ(preset, 73);
   EXPECT_EQ(volume, 90);
   EXPECT_GE(FirstSound(out), kRate / 2) << "the note at 1.5 s, not before";
+}
+
+TEST_F(SynthPlayer, ADenseSongHoldsEachBufferForNoLongerThanABuffer) {
+  const MidiSong s = Dense(100000);
+  MusicSetSong(v_, &s);
+  MusicPlay(v_);
+  std::vector<float> out(2 * 512);
+  std::vector<double> times;
+  for (int i = 0; i < 80; ++i) {  // the song lasts 86 buffers
+    const auto start = std::chrono::steady_clock::now();
+    MusicRender(v_, synth_.Synth, out.data(), 512);
+    times.push_back(
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+            .count());
+  }
+  std::sort(times.begin(), times.end());
+  std::printf("dense: render median %.2f ms, p90 %.2f ms, max %.2f ms\n", times[40], times[72],
+              times.back());
+  // A buffer of 512 frames lasts 11.6 ms; sending every note at once took seconds. The
+  // ninetieth percentile, since the machine may be busy with other work.
+  const double worst = times[72];
+  EXPECT_LT(worst, 40.0);
+}
+
+TEST_F(SynthPlayer, ASeekStrikesTheNotesSoundingAcrossIt) {
+  const MidiSong s = Song({At(0, 0xC0, 73), At(0, 0x90, 72, 110), At(1500000, 0x80, 72)}, 3000000);
+  MusicSetSong(v_, &s);
+  MusicSeek(v_, 1000000);
+  MusicPlay(v_);
+  const std::vector<float> held = Render(v_, synth_.Synth, kRate / 4);
+  EXPECT_GE(FirstSound(held), 0) << "the note struck at 0 s still sounds at 1 s";
+  EXPECT_LT(FirstSound(held), 256);
+  const std::vector<float> after = Render(v_, synth_.Synth, 2 * kRate);
+  EXPECT_EQ(FirstSound(std::vector<float>(after.end() - 2048, after.end())), -1)
+      << "and ends at its own note-off";
+}
+
+TEST_F(SynthPlayer, WarningsArePrintedOncePerKindThenCounted) {
+  SynthLogSummary();  // what earlier tests left
+  testing::internal::CaptureStderr();
+  for (int i = 0; i < 1000; ++i) {
+    fluid_log(FLUID_WARN, "voice %d stolen", i);
+    fluid_log(FLUID_WARN, "channel %d has no preset", i % 16);
+  }
+  fluid_log(FLUID_ERR, "voice 3 stolen");  // another level is another kind
+  SynthLogSummary();
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 5) << err;
+  EXPECT_NE(err.find("synth warning: voice 0 stolen"), std::string::npos) << err;
+  EXPECT_NE(err.find("synth warning came 999 more times: voice  stolen"), std::string::npos) << err;
+  EXPECT_NE(err.find("synth error: voice 3 stolen"), std::string::npos) << err;
 }
 
 TEST_F(SynthPlayer, StopReleasesTheNotes) {
