@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "draw/draw.h"
+#include "frame/desktop.h"
 #include "frame/frame.h"
 #include "frame/session.h"
 #include "play/play.h"
@@ -178,11 +179,7 @@ int Main(int argc, char** argv) {
     std::fprintf(stderr, "kurunoa: %s\n", error.c_str());
     return 2;
   }
-  PlatformOptions po;
-  po.Headless = Options.Headless;
-  po.Scale = Options.Scale;
-  po.Smooth = Options.Smooth;
-  po.Fullscreen = Options.Fullscreen;
+  const PlatformOptions po = DesktopOptions();
   if (!PlatformInit(po, &error)) {
     std::fprintf(stderr, "kurunoa: %s\n", error.c_str());
     SessionClose();
@@ -191,6 +188,7 @@ int Main(int argc, char** argv) {
   PlatformSetCloseHandler(Form_Unload);
 
   Form_Load();
+  DesktopConnect();
   PlatformShowWindow();
 
   while (GameMode != 27) {

@@ -32,3 +32,6 @@ void SdlAudioStart();
 void SdlAudioLock();
 void SdlAudioUnlock();
 void SdlAudioClose();
+// Holds the device still while the window is paused (the music's position
+// with it); a device not yet started stays stopped.
+void SdlAudioPause(bool paused);

@@ -100,6 +100,14 @@ bool PlatformKeyDown(int32_t vk) {
   return gSdlUp && SdlKeyDown(vk);
 }
 
+void PlatformSetHelpQuery(HelpScreen (*query)()) {
+  if (gSdlUp) SdlSetHelpQuery(query);
+}
+
+void PlatformSetVolumeHandler(void (*handler)(int32_t music, int32_t effects, bool mute)) {
+  if (gSdlUp) SdlSetVolumeHandler(handler);
+}
+
 void PlatformMessageBox(const std::string& title, const std::string& message) {
   if (gSdlUp) SdlMessageBox(title, message);
 }

@@ -7,9 +7,11 @@
 
 #include <array>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -65,6 +67,9 @@ class Window : public ::testing::Test {
     fs::remove_all(dir_);
     fs::create_directories(dir_);
     fs::copy(fs::path(KURUNOA_GAME_DIR) / "da", dir_ / "da", fs::copy_options::recursive);
+    // Never the real user's settings or register.
+    setenv("XDG_CONFIG_HOME", (dir_ / "config").c_str(), 1);
+    setenv("XDG_DATA_HOME", (dir_ / "data").c_str(), 1);
   }
   void TearDown() override {
     if (game_ > 0) {
@@ -96,6 +101,26 @@ class Window : public ::testing::Test {
       std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     return -2;
+  }
+  // Waits up to ms for the condition, checking every 50 ms.
+  template <typename F>
+  bool WaitFor(F condition, int ms) {
+    for (int waited = 0; waited < ms; waited += 50) {
+      if (condition()) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return condition();
+  }
+  static std::string Slurp(const fs::path& p) {
+    std::ifstream in(p);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+  }
+  static std::uintmax_t SizeOf(const fs::path& p) {
+    std::error_code ec;
+    const std::uintmax_t n = fs::file_size(p, ec);
+    return ec ? 0 : n;
   }
   std::string FindWindow() {
     return Capture("xdotool search --sync --onlyvisible --name '^Kurunoa$' 2>/dev/null | head -1");
@@ -182,7 +207,8 @@ TEST_F(Window, KeysFromTheDesktopDriveTheMenuAndScreensMatchHeadlessOnes) {
   std::this_thread::sleep_for(std::chrono::milliseconds(400));
   const std::string titleShot = (dir_ / "title_window.png").string();
   std::system(("import -window " + id + " " + titleShot).c_str());
-  EXPECT_EQ(Differences(titleShot, title, {}), 0) << "title screen";
+  // The F1 hint in the corner is the window's, not the game's.
+  EXPECT_EQ(Differences(titleShot, title, {{380, 336, 132, 32}}), 0) << "title screen";
 
   Key(id, "Down");
   Key(id, "Down");
@@ -204,6 +230,164 @@ TEST_F(Window, KeysFromTheDesktopDriveTheMenuAndScreensMatchHeadlessOnes) {
       << "records screen";
   Key(id, "Escape");
   EXPECT_EQ(Wait(), 0);
+}
+
+// The window given up to another (here the root window) pauses the game: the
+// trace stops, and the clock and the calendar carry on from where they stood.
+// The key that resumes never reaches the game: Escape resumes, not quits.
+TEST_F(Window, FocusElsewherePausesTheClockAndTheResumingKeyIsNotPassedOn) {
+  const fs::path trace = dir_ / "trace.jsonl";
+  Start("--scale 1 --trace " + trace.string());
+  std::string id = FindWindow();
+  while (!id.empty() && id.back() == '\n') id.pop_back();
+  ASSERT_FALSE(id.empty());
+  Key(id, "space");  // skip the intro
+  ASSERT_TRUE(WaitFor([&] { return Slurp(trace).find("\"mode\": 0") != std::string::npos; }, 8000));
+  Key(id, "space");  // the first school
+  ASSERT_TRUE(WaitFor([&] { return Slurp(trace).find("\"mode\": 1") != std::string::npos; }, 8000));
+  std::string root = Capture("xwininfo -root | sed -n 's/.*Window id: \\(0x[0-9a-f]*\\).*/\\1/p'");
+  while (!root.empty() && root.back() == '\n') root.pop_back();
+  ASSERT_FALSE(root.empty());
+  std::system(("xdotool windowfocus " + root).c_str());
+  // Paused: the trace stays the same size for 1.5 s.
+  std::uintmax_t size = SizeOf(trace);
+  int still = 0;
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        const std::uintmax_t now = SizeOf(trace);
+        still = now == size ? still + 50 : 0;
+        size = now;
+        return still >= 1500;
+      },
+      8000))
+      << "the game kept running without the focus";
+  const auto pausedFrom = std::chrono::steady_clock::now();
+  Key(id, "Escape");
+  EXPECT_TRUE(WaitFor([&] { return SizeOf(trace) > size; }, 5000)) << "did not resume";
+  const auto pausedMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                            std::chrono::steady_clock::now() - pausedFrom)
+                            .count();
+  Key(id, "Escape");
+  ASSERT_EQ(Wait(), 0);
+
+  // Through the pause, no step of the clock or the calendar is larger than
+  // play makes by itself.
+  const std::regex line(
+      "\"ms\": (-?[0-9]+), \"mode\": (-?[0-9]+), \"key\": [0-9]+, \"day\": ([0-9]+)");
+  std::istringstream in(Slurp(trace));
+  std::string text;
+  int lastMs = -1, lastDay = -1, playLines = 0, largestStep = 0, largestDayStep = 0;
+  while (std::getline(in, text)) {
+    std::smatch m;
+    if (!std::regex_search(text, m, line) || m[2] != "1") continue;
+    const int ms = std::stoi(m[1]), day = std::stoi(m[3]);
+    if (lastMs >= 0) {
+      largestStep = std::max(largestStep, ms - lastMs);
+      largestDayStep = std::max(largestDayStep, day - lastDay);
+    }
+    lastMs = ms;
+    lastDay = day;
+    ++playLines;
+  }
+  EXPECT_GT(playLines, 20);
+  EXPECT_LT(largestStep, 300) << "the clock ran on while paused " << (1500 + pausedMs) << " ms";
+  EXPECT_LE(largestDayStep, 1);
+}
+
+// The overlays are the window's: --screenshot pictures, taken while the
+// title's F1 hint and the volume display show, are the game's alone.
+TEST_F(Window, OverlaysAreAbsentFromScreenshots) {
+  const std::string headlessShot = (dir_ / "title_headless.png").string();
+  std::ofstream(dir_ / "script.txt") << "0 SPACE\n1 -\n";
+  ASSERT_EQ(
+      WEXITSTATUS(std::system((std::string(KURUNOA_BIN) + " --headless --seed 9 --app-dir " +
+                               dir_.string() + " --input " + (dir_ / "script.txt").string() +
+                               " --max-polls 6 --screenshot 5:" + headlessShot + " >/dev/null 2>&1")
+                                  .c_str())),
+      3);
+  // Shots at many polls: those taken on the title must match the headless one.
+  std::string shots;
+  for (int poll = 20; poll <= 400; poll += 20) {
+    shots += " --screenshot " + std::to_string(poll) + ":" +
+             (dir_ / ("w" + std::to_string(poll) + ".png")).string();
+  }
+  Start("--scale 1" + shots);
+  std::string id = FindWindow();
+  while (!id.empty() && id.back() == '\n') id.pop_back();
+  ASSERT_FALSE(id.empty());
+  Key(id, "space");  // skip the intro
+  Key(id, "F6");     // the volume display
+  const std::string windowShot = (dir_ / "window.png").string();
+  std::system(("import -window " + id + " " + windowShot).c_str());
+  EXPECT_GT(Differences(windowShot, headlessShot, {}), 100) << "no overlay in the window";
+  Key(id, "F1");  // the help, then any key resumes
+  const std::string helpShot = (dir_ / "help.png").string();
+  std::system(("import -window " + id + " " + helpShot).c_str());
+  EXPECT_GT(Differences(helpShot, headlessShot, {}), 10000) << "no help over the picture";
+  Key(id, "Right");
+  EXPECT_TRUE(WaitFor([&] { return fs::exists(dir_ / "w400.png"); }, 15000));
+  Key(id, "Escape");
+  EXPECT_EQ(Wait(), 0);
+  int onTitle = 0;
+  for (int poll = 20; poll <= 400; poll += 20) {
+    const std::string shot = (dir_ / ("w" + std::to_string(poll) + ".png")).string();
+    if (Differences(shot, headlessShot, {}) == 0) ++onTitle;
+  }
+  EXPECT_GT(onTitle, 5) << "screenshots of the title differ from the game's picture";
+}
+
+// Settings changed in the window are saved and read by the next start; a
+// command-line option is used for its run only.
+TEST_F(Window, SettingsSurviveASecondStart) {
+  const fs::path ini = dir_ / "config" / "kurunoa" / "settings.ini";
+  Start("--scale 1");
+  std::string id = FindWindow();
+  while (!id.empty() && id.back() == '\n') id.pop_back();
+  ASSERT_FALSE(id.empty());
+  Key(id, "F5");
+  Key(id, "F5");
+  Key(id, "F11");
+  ASSERT_TRUE(
+      WaitFor([&] { return Slurp(ini).find("fullscreen = yes") != std::string::npos; }, 5000));
+  Key(id, "Escape");
+  ASSERT_EQ(Wait(), 0);
+  EXPECT_NE(Slurp(ini).find("music = 8\n"), std::string::npos) << Slurp(ini);
+
+  Start("");
+  id = FindWindow();
+  while (!id.empty() && id.back() == '\n') id.pop_back();
+  ASSERT_FALSE(id.empty());
+  // Each key changes what this start read: 8 becomes 7, fullscreen turns off.
+  Key(id, "F5");
+  Key(id, "F11");
+  EXPECT_TRUE(WaitFor(
+      [&] {
+        const std::string now = Slurp(ini);
+        return now.find("music = 7\n") != std::string::npos &&
+               now.find("fullscreen = no\n") != std::string::npos;
+      },
+      5000))
+      << Slurp(ini);
+  Key(id, "Escape");
+  ASSERT_EQ(Wait(), 0);
+
+  // --scale for one run is not saved, and a bad line is reported, once.
+  std::ofstream(ini, std::ios::app) << "scale = huge\n";
+  const std::string out = (dir_ / "stderr.txt").string();
+  const pid_t game = fork();
+  if (game == 0) {
+    const std::string cmd = std::string(KURUNOA_BIN) + " --seed 9 --app-dir " + dir_.string() +
+                            " --scale 1 --max-polls 5 2>" + out;
+    execl("/bin/sh", "sh", "-c", cmd.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  game_ = game;
+  EXPECT_EQ(Wait(), 3);
+  const std::string err = Slurp(out);
+  EXPECT_NE(err.find("\"scale = huge\" is not understood; scale stays at its default, 0"),
+            std::string::npos)
+      << err;
+  EXPECT_NE(Slurp(ini).find("scale = huge"), std::string::npos) << "rewritten without a change";
 }
 
 }  // namespace
