@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -42,26 +43,34 @@ class Window : public ::testing::Test {
     if (!Have("Xvfb") || !Have("xdotool") || !Have("import")) {
       GTEST_SKIP() << "Xvfb, xdotool or ImageMagick is not installed";
     }
-    display_ = ":" + std::to_string(140 + getpid() % 50);
+    // Xvfb picks a free display itself and writes its number to the pipe:
+    // other test runs on the machine may hold any fixed number.
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
     xvfb_ = fork();
     if (xvfb_ == 0) {
-      execlp("Xvfb", "Xvfb", display_.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
-             static_cast<char*>(nullptr));
+      close(fds[0]);
+      const std::string fd = std::to_string(fds[1]);
+      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten",
+             "tcp", static_cast<char*>(nullptr));
       _exit(127);
     }
+    close(fds[1]);
+    char number[16] = {};
+    ssize_t got = 0;
+    for (ssize_t n; got < 15 && (n = read(fds[0], number + got, 15 - got)) > 0;) {
+      got += n;
+      if (std::strchr(number, '\n')) break;
+    }
+    close(fds[0]);
+    if (got <= 0) GTEST_SKIP() << "Xvfb could not start";
+    display_ = ":" + std::to_string(std::atoi(number));
     setenv("DISPLAY", display_.c_str(), 1);
     // The desktop libraries (D-Bus, X11, the GL driver) keep allocations to
     // the end of the process; in the sanitizer build only the headless runs
     // look for leaks.
     setenv("ASAN_OPTIONS", "detect_leaks=0", 0);
-    for (int i = 0; i < 50; ++i) {
-      if (std::system("xdpyinfo >/dev/null 2>&1") == 0 ||
-          std::system("xdotool getdisplaygeometry >/dev/null 2>&1") == 0) {
-        ready_ = true;
-        break;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
+    ready_ = std::system("xdotool getdisplaygeometry >/dev/null 2>&1") == 0;
     if (!ready_) GTEST_SKIP() << "Xvfb could not start on " << display_;
     dir_ = fs::path(::testing::TempDir()) / ("kurunoa_window_" + std::to_string(getpid()));
     fs::remove_all(dir_);
@@ -388,6 +397,113 @@ TEST_F(Window, SettingsSurviveASecondStart) {
             std::string::npos)
       << err;
   EXPECT_NE(Slurp(ini).find("scale = huge"), std::string::npos) << "rewritten without a change";
+}
+
+// The game's own window in this process, showing a plain white picture.
+class OwnWindow {
+ public:
+  explicit OwnWindow(bool smooth) {
+    PlatformOptions po;
+    po.Scale = 1;
+    po.Smooth = smooth;
+    std::string error;
+    up_ = PlatformInit(po, &error);
+    if (!up_) std::fprintf(stderr, "%s\n", error.c_str());
+    SurfaceResize(screen_, 512, 384, 0xFFFFFF);
+    screen_.Dirty = true;
+    PlatformSetScreen(&screen_);
+    PlatformShowWindow();
+    PlatformPresentIfDirty();
+  }
+  ~OwnWindow() {
+    PlatformSetScreen(nullptr);
+    PlatformShutdown();
+  }
+  bool Up() const { return up_; }
+
+ private:
+  bool up_ = false;
+  Surface screen_;
+};
+
+// With a German layout the key labelled Z, where others have Y, gives Z's
+// code (the name entry's Z group); the arrows keep their positions.
+TEST_F(Window, LettersFollowTheLayoutArrowsTheirPosition) {
+  if (!Have("setxkbmap")) GTEST_SKIP() << "setxkbmap is not installed";
+  ASSERT_EQ(std::system("setxkbmap de"), 0);
+  OwnWindow window(false);
+  ASSERT_TRUE(window.Up());
+  std::string id = FindWindow();
+  while (!id.empty() && id.back() == '\n') id.pop_back();
+  ASSERT_FALSE(id.empty());
+  struct Case {
+    const char* Key;
+    int32_t Vk, NotVk;
+  };
+  for (const Case& c : {Case{"z", 'Z', 'Y'}, Case{"y", 'Y', 'Z'}, Case{"a", 'A', 'Q'},
+                        Case{"Up", 38, 40}, Case{"space", 32, 13}}) {
+    SCOPED_TRACE(c.Key);
+    std::system(("xdotool windowfocus --sync " + id + " keydown " + c.Key).c_str());
+    EXPECT_TRUE(WaitFor(
+        [&] {
+          PlatformPumpEvents();
+          return PlatformKeyDown(c.Vk);
+        },
+        3000));
+    EXPECT_FALSE(PlatformKeyDown(c.NotVk));
+    std::system(("xdotool keyup " + std::string(c.Key)).c_str());
+    EXPECT_TRUE(WaitFor(
+        [&] {
+          PlatformPumpEvents();
+          return !PlatformKeyDown(c.Vk);
+        },
+        3000));
+  }
+}
+
+// A resized window shows the picture at the largest whole-number scale,
+// centred on black; "fit" fills the window at the picture's proportions.
+TEST_F(Window, AResizedWindowKeepsWholeNumberScaling) {
+  struct Case {
+    bool Smooth;
+    int W, H;  // the picture inside a 1100 x 800 window
+  };
+  for (const Case& c : {Case{false, 1024, 736}, Case{true, 1100, 791}}) {
+    SCOPED_TRACE(c.Smooth ? "fit" : "whole numbers");
+    OwnWindow window(c.Smooth);
+    ASSERT_TRUE(window.Up());
+    std::string id = FindWindow();
+    while (!id.empty() && id.back() == '\n') id.pop_back();
+    ASSERT_FALSE(id.empty());
+    std::system(
+        ("xdotool windowmove --sync " + id + " 0 0 windowsize --sync " + id + " 1100 800").c_str());
+    const std::string shot = (dir_ / "resized.png").string();
+    int x0 = 0, y0 = 0, x1 = -1, y1 = -1;
+    // The picture's white rectangle, once the window shows it at its new size.
+    const bool shown = WaitFor(
+        [&] {
+          PlatformPumpEvents();
+          std::system(("import -window " + id + " " + shot).c_str());
+          Surface s;
+          std::string error;
+          if (!SurfaceLoadPngFile(s, shot, &error) || s.Width != 1100 || s.Height != 800)
+            return false;
+          x0 = s.Width, y0 = s.Height, x1 = -1, y1 = -1;
+          for (int32_t y = 0; y < s.Height; ++y) {
+            for (int32_t x = 0; x < s.Width; ++x) {
+              if ((s.Pixels[y * s.Width + x] & 0x808080) != 0x808080) continue;
+              x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x),
+              y1 = std::max(y1, y);
+            }
+          }
+          return x1 - x0 + 1 == c.W || x1 - x0 + 1 == c.W - 1;
+        },
+        5000);
+    EXPECT_TRUE(shown) << "picture " << x1 - x0 + 1 << "x" << y1 - y0 + 1;
+    EXPECT_NEAR(y1 - y0 + 1, c.H, 1);
+    EXPECT_NEAR(x0, (1100 - c.W) / 2, 1) << "centred";
+    EXPECT_NEAR(y0, (800 - c.H) / 2, 1) << "centred";
+  }
 }
 
 }  // namespace
