@@ -103,6 +103,8 @@ void RecordKeys(int64_t poll) {
     any = true;
   }
   std::fprintf(gRecord, "%s\n", any ? "" : "-");
+  // Each change is on disk at once: a run that crashes can still be replayed.
+  std::fflush(gRecord);
 }
 
 void TraceArray(const int16_t* values, int n) {
@@ -282,6 +284,15 @@ bool SessionOpen(std::string* error) {
     std::string text, why;
     if (!ReadWholeFile(scriptFile, &text, error)) return false;
     std::vector<KeyChange> script;
+    // A recording cut off in the middle of its last line (the program was
+    // killed while writing it) still plays up to that line.
+    if (!Options.ReplayFile.empty() && !text.empty() && text.back() != '\n' &&
+        !ParseKeyScript(text, &script, &why)) {
+      const std::size_t cut = text.find_last_of('\n');
+      text.resize(cut == std::string::npos ? 0 : cut + 1);
+      std::fprintf(stderr, "kurunoa: %s: the last line is incomplete and is left out\n",
+                   scriptFile.c_str());
+    }
     if (!ParseKeyScript(text, &script, &why)) {
       *error = scriptFile + ": " + why;
       return false;

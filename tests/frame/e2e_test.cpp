@@ -1,6 +1,8 @@
 // Whole runs of the program, headless, driven by input scripts.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -199,6 +201,52 @@ TEST(EndToEnd, ARecordedRunReplaysToTheSameTrace) {
     if (line.find("\"ms\"") != std::string::npos) second.push_back(line);
   }
   EXPECT_EQ(second, first.Trace);
+}
+
+// A recording cut off inside its last line plays what came before, with a
+// warning; damage anywhere else still rejects the file.
+TEST(EndToEnd, ATruncatedLastLineOfARecordingIsLeftOut) {
+  const fs::path dir = FreshAppDir("truncated");
+  struct Case {
+    const char* Recording;
+    int Status;
+    bool Warned;
+  };
+  for (const Case& c : {Case{"# seed 5\n0 SPACE\n1 -\n3 DO", 3, true},
+                        Case{"# seed 5\n0 SPACE\n1 -\n3 DOWN", 3, false},
+                        Case{"# seed 5\n0 SPA\n1 -\n3 DOWN\n", 2, false}}) {
+    SCOPED_TRACE(c.Recording);
+    const fs::path rec = dir / "cut.rec", err = dir / "err.txt";
+    std::ofstream(rec, std::ios::binary) << c.Recording;
+    const std::string cmd = std::string(KURUNOA_BIN) + " --headless --app-dir " + dir.string() +
+                            " --replay " + rec.string() + " --max-polls 10 2>" + err.string();
+    EXPECT_EQ(WEXITSTATUS(std::system(cmd.c_str())), c.Status);
+    EXPECT_EQ(ReadFile(err).find("the last line is incomplete") != std::string::npos, c.Warned)
+        << ReadFile(err);
+  }
+}
+
+// Every change of the held keys is on disk when it happens, so a run that
+// is killed leaves a recording to replay.
+TEST(EndToEnd, ARecordingIsOnDiskBeforeTheRunEnds) {
+  const fs::path dir = FreshAppDir("killed");
+  const fs::path rec = dir / "run.rec", input = dir / "input.txt";
+  std::ofstream(input) << "0 SPACE\n1 -\n4 DOWN\n5 -\n";
+  const pid_t game = fork();
+  if (game == 0) {
+    execl(KURUNOA_BIN, KURUNOA_BIN, "--headless", "--seed", "5", "--app-dir", dir.c_str(),
+          "--input", input.c_str(), "--record", rec.c_str(), "--max-polls", "100000000",
+          static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  bool written = false;
+  for (int i = 0; i < 200 && !written; ++i) {
+    written = ReadFile(rec).find("\n5 -\n") != std::string::npos;
+    if (!written) usleep(25000);
+  }
+  kill(game, SIGKILL);
+  waitpid(game, nullptr, 0);
+  EXPECT_TRUE(written) << ReadFile(rec);
 }
 
 }  // namespace

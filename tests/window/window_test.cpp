@@ -399,6 +399,19 @@ TEST_F(Window, SettingsSurviveASecondStart) {
   EXPECT_NE(Slurp(ini).find("scale = huge"), std::string::npos) << "rewritten without a change";
 }
 
+// When a replay has played out in a window, the keyboard has the game.
+TEST_F(Window, TheKeyboardTakesOverWhenAReplayEnds) {
+  const fs::path rec = dir_ / "short.rec", trace = dir_ / "trace.jsonl";
+  std::ofstream(rec) << "# seed 9\n0 SPACE\n1 -\n";
+  Start("--scale 1 --replay " + rec.string() + " --trace " + trace.string());
+  std::string id = FindWindow();
+  while (!id.empty() && id.back() == '\n') id.pop_back();
+  ASSERT_FALSE(id.empty());
+  ASSERT_TRUE(WaitFor([&] { return Slurp(trace).find("\"mode\": 0") != std::string::npos; }, 8000));
+  Key(id, "Escape");
+  EXPECT_EQ(Wait(), 0) << "Escape did not reach the game after the replay";
+}
+
 // The game's own window in this process, showing a plain white picture.
 class OwnWindow {
  public:
