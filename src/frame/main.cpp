@@ -44,12 +44,14 @@ std::string ProgramFolder() {
   return dir.string();
 }
 
-// The register is written beside the program in the self-contained game
-// folder; an installed game (or one whose da folder cannot be written)
-// keeps it in the user's data folder instead.
+// Without --app-dir the register lives in the user's data folder, wherever
+// the program runs from: the build tree too, so that cleaning a build never
+// takes a player's graduates with it. A register found beside the program
+// (from before it moved) is copied over once. A file named "portable"
+// beside the program keeps everything there.
 std::string RegisterFolderFor(const std::string& appDir, bool explicitAppDir) {
-  if (explicitAppDir) return appDir;
-  if (!gInstalledLayout && access((appDir + "da").c_str(), W_OK) == 0) return appDir;
+  std::error_code ec;
+  if (explicitAppDir || std::filesystem::exists(appDir + "portable", ec)) return appDir;
   std::string base;
   if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg) {
     base = xdg;
@@ -59,8 +61,21 @@ std::string RegisterFolderFor(const std::string& appDir, bool explicitAppDir) {
     return appDir;
   }
   const std::string folder = base + "/kurunoa/";
-  std::error_code ec;
   std::filesystem::create_directories(folder + "da", ec);
+  if (!gInstalledLayout && !std::filesystem::exists(folder + "da/da1.txt", ec) &&
+      std::filesystem::exists(appDir + "da/da1.txt", ec)) {
+    bool copied = true;
+    for (const char* file : {"da/da1.txt", "da/da2.txt"}) {
+      if (!std::filesystem::exists(appDir + file, ec)) continue;
+      copied = std::filesystem::copy_file(appDir + file, folder + file, ec) && copied;
+    }
+    // Half a register is worse than none: the next run tries again.
+    if (!copied) std::filesystem::remove(folder + "da/da1.txt", ec);
+    std::fprintf(stderr,
+                 copied ? "kurunoa: the register in %sda was copied to %sda\n"
+                        : "kurunoa: the register in %sda could not be copied to %sda\n",
+                 appDir.c_str(), folder.c_str());
+  }
   return folder;
 }
 

@@ -151,7 +151,8 @@ const char* UsageText() {
          "  --replay FILE           play a recording back, frame for frame\n"
          "  --soundfont PATH        the General MIDI SoundFont for the music\n"
          "  --scale N               window scale 1..6 (default: the largest that fits)\n"
-         "  --smooth                linear filtering instead of square pixels\n"
+         "  --smooth                fill the window at the picture's proportions,\n"
+         "                          smoothly filtered, instead of whole-number scaling\n"
          "  --fullscreen            start in fullscreen (Alt+Enter or F11 toggles)\n"
          "  --help                  this text\n"
          "  --version               the version\n"
@@ -165,7 +166,13 @@ const char* UsageText() {
          "  year end  letters spell the name (A I U E O K S T N H M Y R W G Z D B P X),\n"
          "            Up/Down step the syllable, Left/Right move, Delete clears,\n"
          "            Space confirms\n"
-         "  records   Space returns to the title, Escape quits\n";
+         "  records   Space returns to the title, Escape quits\n"
+         "  window    F1 help, Pause pauses, F5/F6 music, F7/F8 effects, F9 mute,\n"
+         "            F11 or Alt+Enter fullscreen\n"
+         "\n"
+         "settings: $XDG_CONFIG_HOME/kurunoa/settings.ini (else ~/.config/kurunoa/)\n"
+         "register: $XDG_DATA_HOME/kurunoa/da (else ~/.local/share/kurunoa/da), or\n"
+         "          beside the program when a file named portable is there\n";
 }
 
 ParseResult ParseCommandLine(int argc, char** argv, SessionOptions* o, std::string* error) {

@@ -249,4 +249,53 @@ TEST(EndToEnd, ARecordingIsOnDiskBeforeTheRunEnds) {
   EXPECT_TRUE(written) << ReadFile(rec);
 }
 
+// Without --app-dir the register lives in the user's data folder; one found
+// beside the program is copied there once; "portable" keeps it beside.
+TEST(EndToEnd, TheRegisterLivesInTheUsersDataFolder) {
+  const std::string da1 = " 3 \r\n 6 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n";
+  std::string da2;
+  for (int v : {1, 1, 2, 0,   0,   0,   0, 0, 0, 600, 500, 400, 2, 6, 0, 0, 0, 0,
+                0, 0, 0, 400, 400, 400, 1, 3, 0, 0,   0,   0,   0, 0, 0, 0, 0, 0}) {
+    da2 += " " + std::to_string(v) + " \r\n";
+  }
+  struct Case {
+    const char* Name;
+    bool Portable, UserHasOne;
+    bool CopiedLine;
+  };
+  for (const Case& c :
+       {Case{"first run", false, false, true}, Case{"later run", false, true, false},
+        Case{"portable", true, false, false}}) {
+    SCOPED_TRACE(c.Name);
+    const fs::path dir = FreshAppDir("home"), prog = dir / "prog", data = dir / "data";
+    fs::create_directories(prog);
+    fs::copy(KURUNOA_BIN, prog / "kurunoa");
+    fs::rename(dir / "da", prog / "da");
+    std::ofstream(prog / "da" / "da1.txt", std::ios::binary) << da1;
+    std::ofstream(prog / "da" / "da2.txt", std::ios::binary) << da2;
+    if (c.Portable) std::ofstream(prog / "portable") << "";
+    const fs::path userDa = data / "kurunoa" / "da";
+    if (c.UserHasOne) {
+      fs::create_directories(userDa);
+      std::ofstream(userDa / "da1.txt", std::ios::binary) << da1;
+      std::ofstream(userDa / "da2.txt", std::ios::binary) << da2;
+    }
+    const fs::path err = dir / "err.txt", trace = dir / "trace.jsonl";
+    const std::string cmd = "XDG_DATA_HOME=" + data.string() + " " + (prog / "kurunoa").string() +
+                            " --headless --seed 5 --max-polls 2 --trace " + trace.string() + " 2>" +
+                            err.string();
+    EXPECT_EQ(WEXITSTATUS(std::system(cmd.c_str())), 3);
+    EXPECT_EQ(ReadFile(err).find("was copied to") != std::string::npos, c.CopiedLine)
+        << ReadFile(err);
+    EXPECT_NE(ReadFile(trace).find("\"count\": 3"), std::string::npos) << "the register is read";
+    if (c.Portable) {
+      EXPECT_FALSE(fs::exists(data / "kurunoa"));
+    } else {
+      EXPECT_EQ(ReadFile(userDa / "da1.txt"), da1);
+      EXPECT_EQ(ReadFile(userDa / "da2.txt"), da2);
+    }
+    EXPECT_EQ(ReadFile(prog / "da" / "da1.txt"), da1) << "the old register stays where it was";
+  }
+}
+
 }  // namespace
