@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   fonts-ipafont-gothic fonts-noto-cjk-extra fonts-rocknroll
   fluidr3mono-gm-soundfont timgm6mb-soundfont
-  xvfb xauth xdotool imagemagick x11-utils
+  xvfb xauth xdotool imagemagick x11-utils x11-xkb-utils appstream dpkg-dev
 )
 
 missing=()
