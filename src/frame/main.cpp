@@ -10,6 +10,7 @@
 #include "frame/desktop.h"
 #include "frame/frame.h"
 #include "frame/session.h"
+#include "platform/settings.h"
 #include "play/play.h"
 #include "register/register.h"
 #include "render/render.h"
@@ -52,15 +53,8 @@ std::string ProgramFolder() {
 std::string RegisterFolderFor(const std::string& appDir, bool explicitAppDir) {
   std::error_code ec;
   if (explicitAppDir || std::filesystem::exists(appDir + "portable", ec)) return appDir;
-  std::string base;
-  if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg) {
-    base = xdg;
-  } else if (const char* home = std::getenv("HOME"); home && *home) {
-    base = std::string(home) + "/.local/share";
-  } else {
-    return appDir;
-  }
-  const std::string folder = base + "/kurunoa/";
+  const std::string folder = UserFolder("XDG_DATA_HOME", ".local/share");
+  if (folder.empty()) return appDir;
   std::filesystem::create_directories(folder + "da", ec);
   if (!gInstalledLayout && !std::filesystem::exists(folder + "da/da1.txt", ec) &&
       std::filesystem::exists(appDir + "da/da1.txt", ec)) {

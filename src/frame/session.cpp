@@ -48,42 +48,6 @@ void WriteJsonString(FILE* f, std::string_view s) {
   std::fputc('"', f);
 }
 
-const char* KeyNameFor(int32_t code, char* buf) {
-  switch (code) {
-    case 32:
-      return "SPACE";
-    case 13:
-      return "ENTER";
-    case 27:
-      return "ESC";
-    case 37:
-      return "LEFT";
-    case 38:
-      return "UP";
-    case 39:
-      return "RIGHT";
-    case 40:
-      return "DOWN";
-    case 46:
-      return "DELETE";
-    case 16:
-      return "SHIFT";
-    case 17:
-      return "CTRL";
-    case 18:
-      return "ALT";
-    default:
-      break;
-  }
-  if ((code >= 'A' && code <= 'Z') || (code >= '0' && code <= '9')) {
-    buf[0] = static_cast<char>(code);
-    buf[1] = '\0';
-  } else {
-    std::snprintf(buf, 8, "%d", code);
-  }
-  return buf;
-}
-
 void RecordKeys(int64_t poll) {
   bool held[129];
   bool changed = !gRecordStarted;
@@ -99,7 +63,7 @@ void RecordKeys(int64_t poll) {
   for (int32_t code = 1; code <= 128; ++code) {
     gRecordHeld[code] = held[code];
     if (!held[code]) continue;
-    std::fprintf(gRecord, "%s%s", any ? "," : "", KeyNameFor(code, buf));
+    std::fprintf(gRecord, "%s%s", any ? "," : "", KeyNameOf(code, buf));
     any = true;
   }
   std::fprintf(gRecord, "%s\n", any ? "" : "-");

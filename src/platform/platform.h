@@ -136,4 +136,7 @@ struct KeyChange {
 // Parses the --input format; on error returns false with "line N: ...".
 bool ParseKeyScript(std::string_view text, std::vector<KeyChange>* out, std::string* error);
 bool ParseKeyName(std::string_view name, int32_t* vk);
+// The name ParseKeyName reads back for a code (buf holds at least 8 bytes).
+const char* KeyNameOf(int32_t vk, char* buf);
+
 void PlatformSetKeyScript(std::vector<KeyChange> script);

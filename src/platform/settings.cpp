@@ -49,31 +49,6 @@ bool ParseLevel(std::string_view v, int32_t lo, int32_t hi, int32_t* out) {
 
 const char* YesNo(bool b) { return b ? "yes" : "no"; }
 
-std::string KeyName(int32_t vk) {
-  switch (vk) {
-    case 32:
-      return "SPACE";
-    case 13:
-      return "ENTER";
-    case 27:
-      return "ESC";
-    case 37:
-      return "LEFT";
-    case 38:
-      return "UP";
-    case 39:
-      return "RIGHT";
-    case 40:
-      return "DOWN";
-    case 46:
-      return "DELETE";
-    default:
-      break;
-  }
-  if ((vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9')) return std::string(1, char(vk));
-  return std::to_string(vk);
-}
-
 // The value a setting has by default, as the file would spell it.
 std::string DefaultText(const std::string& name) {
   const Settings d;
@@ -88,16 +63,18 @@ std::string DefaultText(const std::string& name) {
 
 }  // namespace
 
-std::string SettingsPath() {
-  std::string base;
-  if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg) {
-    base = xdg;
-  } else if (const char* home = std::getenv("HOME"); home && *home) {
-    base = std::string(home) + "/.config";
-  } else {
-    return "";
+std::string UserFolder(const char* xdgVariable, const char* homeRelative) {
+  if (const char* xdg = std::getenv(xdgVariable); xdg && *xdg)
+    return std::string(xdg) + "/kurunoa/";
+  if (const char* home = std::getenv("HOME"); home && *home) {
+    return std::string(home) + "/" + homeRelative + "/kurunoa/";
   }
-  return base + "/kurunoa/settings.ini";
+  return "";
+}
+
+std::string SettingsPath() {
+  const std::string folder = UserFolder("XDG_CONFIG_HOME", ".config");
+  return folder.empty() ? "" : folder + "settings.ini";
 }
 
 void SettingsParse(std::string_view text, Settings* s, std::vector<std::string>* problems) {
@@ -175,7 +152,10 @@ std::string SettingsFormat(const Settings& s) {
       << "effects = " << s.Effects << "\n"
       << "mute = " << YesNo(s.Mute) << "\n";
   for (int i = 0; i < 7; ++i) {
-    if (s.Bind[i] != 0) out << "key." << kBindingNames[i] << " = " << KeyName(s.Bind[i]) << "\n";
+    char buf[8];
+    if (s.Bind[i] != 0) {
+      out << "key." << kBindingNames[i] << " = " << KeyNameOf(s.Bind[i], buf) << "\n";
+    }
   }
   return out.str();
 }

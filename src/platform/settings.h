@@ -7,6 +7,9 @@
 
 #include "platform/platform.h"
 
+// The user's folder for our files: $VAR/kurunoa/, else
+// $HOME/homeRelative/kurunoa/; empty when neither is set.
+std::string UserFolder(const char* xdgVariable, const char* homeRelative);
 // $XDG_CONFIG_HOME/kurunoa/settings.ini, else ~/.config/kurunoa/settings.ini;
 // empty when neither folder is known.
 std::string SettingsPath();
