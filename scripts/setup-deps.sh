@@ -7,9 +7,9 @@ packages=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
   libsdl2-dev libfreetype-dev libfontconfig-dev libpng-dev libfluidsynth-dev
   libgtest-dev libbenchmark-dev
-  fonts-ipafont-gothic fonts-noto-cjk-extra fonts-rocknroll
+  fonts-ipafont-gothic fonts-noto-cjk-extra fonts-rocknroll fonts-misaki
   fluidr3mono-gm-soundfont timgm6mb-soundfont
-  xvfb xauth xdotool imagemagick x11-utils x11-xkb-utils appstream dpkg-dev
+  xvfb xauth xdotool imagemagick x11-utils x11-xkb-utils appstream dpkg-dev strace
 )
 
 missing=()

@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "play/play.h"
 #include "register/register.h"
 
 namespace {
@@ -36,7 +37,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   size_t nul = rest.find('\0');
   std::string_view da1 = rest.substr(0, nul);
   std::string_view da2 = nul == std::string_view::npos ? std::string_view() : rest.substr(nul + 1);
-  LoadRegisterFromText(flags & 1 ? &da1 : nullptr, flags & 2 ? &da2 : nullptr);
+  const RegisterReadResult read =
+      LoadRegisterFromText(flags & 1 ? &da1 : nullptr, flags & 2 ? &da2 : nullptr);
+  Check(read.RecordsRead >= 0 && read.RecordsRead <= GraduateCount,
+        "more records read than counted");
+  Check(!read.Whole || read.RecordsRead == GraduateCount, "a whole register with records unread");
 
   Check(GraduateCount >= 0 && GraduateCount <= kMaxStoredGraduates, "count outside the tables");
   for (int16_t s : LastName) Check(s >= 0 && s <= 100, "last name outside Syllable");
@@ -46,16 +51,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   BuildGraduateNames();
   for (int16_t j = 1; j <= 4; ++j) AverageScore(j);
-  // Sorting and writing out hundreds of records would dominate the run
-  // time without reading anything new; the round trip is kept to short
-  // registers.
-  if (GraduateCount > 64) return 0;
-  CurGrad = static_cast<int16_t>(GraduateCount);
+  // This year's student joins, as the title menu opens a record; a full
+  // register makes the student record 1000, cut again at the year end.
+  OpenGraduateRecord(static_cast<int16_t>(1 + (flags >> 2 & 1)));
+  Check(CurGrad >= 1 && CurGrad <= 1000 && GraduateCount == CurGrad, "record outside the tables");
+  Ability[1] = static_cast<int16_t>(flags << 8 | (size & 0xFF));
+  Ability[2] = Ability[3] = 0;
+  UpdateCurrentScores();
   SortGraduates();
+  int32_t lowest = INT32_MAX;
+  for (int32_t p = 1; p <= GraduateCount; ++p)
+    lowest = std::min(lowest, GradScore[RankOrder[p]][4]);
+  const int32_t records = GraduateCount;
+  if (GraduateCount >= 1000) {
+    Check(GradScore[RankOrder[1000]][4] == lowest, "rank 1000 is not the lowest total");
+    GraduateCount = kMaxStoredGraduates;
+  }
   bool seen[1001] = {};
   for (int32_t p = 1; p <= GraduateCount; ++p) {
     int16_t g = RankOrder[p];
-    Check(g >= 1 && g <= GraduateCount && !seen[g], "ranking is not a permutation");
+    Check(g >= 1 && g <= records && !seen[g], "ranking is not a permutation");
     seen[g] = true;
     if (p > 1) Check(GradScore[RankOrder[p - 1]][4] >= GradScore[g][4], "ranking out of order");
   }

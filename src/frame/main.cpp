@@ -98,7 +98,7 @@ void SetUpSurfaces() {
   LoadSheet(Chip[1], "chip1.png", 288, 288);
   LoadSheet(Chip[2], "chip2.png", 288, 288);
   LoadSheet(LogoChip, "logo.png", 96, 128);
-  LoadSheet(Chip[3], "chip3.png", 288, 288);
+  LoadSheet(Chip[3], "chip3.png", 288, 256);
   PlatformSetScreen(&Display[0]);
 }
 

@@ -1,10 +1,9 @@
 // The new-year reset: every per-year value back to its start, the static
 // tables rebuilt, and the name syllables read from da3.txt.
 #include <algorithm>
-#include <fstream>
-#include <sstream>
 
 #include "frame/frame.h"
+#include "platform/files.h"
 #include "play/play.h"
 #include "register/register.h"
 #include "render/render.h"
@@ -27,6 +26,20 @@ std::string NameFont;
 std::string Syllable[101];
 
 namespace {
+
+// Whatever lies past this reads as the end of the file.
+constexpr std::size_t kMaxSyllableFileBytes = std::size_t{64} << 20;
+// A syllable is a kana or two; a field of kilobytes from a hand-made file is
+// cut (at a character boundary), so that names built of eight syllables for
+// up to 999 graduates stay a few megabytes at most.
+constexpr std::size_t kMaxFieldBytes = 4096;
+
+void CutField(std::string* field) {
+  if (field->size() <= kMaxFieldBytes) return;
+  std::size_t end = kMaxFieldBytes;
+  while (end > 0 && (static_cast<unsigned char>((*field)[end]) & 0xC0) == 0x80) --end;
+  field->resize(end);
+}
 
 struct MoodBand {
   int16_t Low, High;
@@ -117,18 +130,19 @@ bool ReadTextField(std::string_view text, std::size_t* pos, std::string* field) 
 
 bool ReadSyllableFile(const std::string& path, std::string* font, std::string syllables[82],
                       std::string* cause) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    *cause = "file not found";
-    return false;
+  std::string text;
+  switch (ReadDataFile(path, kMaxSyllableFileBytes, &text)) {
+    case FileStatus::Ok:
+      return ParseSyllableText(text, font, syllables, cause);
+    case FileStatus::Missing:
+    case FileStatus::NotRegular:
+      *cause = "file not found";
+      return false;
+    case FileStatus::Unreadable:
+      break;
   }
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  if (in.bad()) {
-    *cause = "file could not be read";
-    return false;
-  }
-  return ParseSyllableText(ss.str(), font, syllables, cause);
+  *cause = "file could not be read";
+  return false;
 }
 
 bool ParseSyllableText(std::string_view text, std::string* font, std::string syllables[82],
@@ -144,6 +158,7 @@ bool ParseSyllableText(std::string_view text, std::string* font, std::string syl
       *cause = "input past end of file";
       return false;
     }
+    CutField(&field);
     if (i == 0) {
       *font = field;
     } else {

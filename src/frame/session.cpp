@@ -1,14 +1,15 @@
 // Command line, trace, screenshots, key recording and the poll limit.
 #include "frame/session.h"
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 
 #include "frame/frame.h"
+#include "platform/files.h"
 #include "play/play.h"
 #include "register/register.h"
 #include "sound/sound.h"
@@ -222,27 +223,47 @@ ParseResult ParseCommandLine(int argc, char** argv, SessionOptions* o, std::stri
 
 namespace {
 
-bool ReadWholeFile(const std::string& path, std::string* text, std::string* error) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
+// A key script is read whole; a FIFO, a device or a folder would block or
+// read as an empty script, so only a regular file is taken.
+bool ReadScriptFile(const std::string& path, std::string* text, std::string* error) {
+  if (!IsRegularFile(path)) {
+    *error = path + (access(path.c_str(), F_OK) == 0 ? ": not a regular file" : ": cannot be read");
+    return false;
+  }
+  if (ReadDataFile(path, std::size_t{64} << 20, text) != FileStatus::Ok) {
     *error = path + ": cannot be read";
     return false;
   }
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  *text = ss.str();
   return true;
 }
 
-// A recording starts with "# seed N"; its seed makes the replay the same run.
-bool SeedFromRecording(const std::string& text, uint64_t* seed) {
-  const char* prefix = "# seed ";
-  if (text.rfind(prefix, 0) != 0) return false;
-  int64_t n = 0;
-  const std::size_t end = text.find_first_of("\r\n");
-  std::string digits = text.substr(7, end == std::string::npos ? std::string::npos : end - 7);
-  if (!ParseNumber(digits.c_str(), 0, INT64_MAX, &n)) return false;
-  *seed = static_cast<uint64_t>(n);
+// A recording's "# seed N" line makes the replay the same run. False with
+// the line's number when a seed line is there but N is not a seed.
+bool SeedFromRecording(const std::string& text, bool* found, uint64_t* seed, std::string* error) {
+  *found = false;
+  std::size_t start = 0;
+  for (int64_t lineNo = 1; start < text.size(); ++lineNo) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
+    start = end + 1;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.rfind("# seed", 0) != 0 || (line.size() > 6 && line[6] != ' ' && line[6] != '\t')) {
+      continue;
+    }
+    std::size_t at = 6;
+    while (at < line.size() && (line[at] == ' ' || line[at] == '\t')) ++at;
+    std::string digits = line.substr(at);
+    while (!digits.empty() && (digits.back() == ' ' || digits.back() == '\t')) digits.pop_back();
+    int64_t n = 0;
+    if (!ParseNumber(digits.c_str(), 0, INT64_MAX, &n)) {
+      *error = "line " + std::to_string(lineNo) + ": the seed is not a whole number: " + line;
+      return false;
+    }
+    *found = true;
+    *seed = static_cast<uint64_t>(n);
+    return true;
+  }
   return true;
 }
 
@@ -253,7 +274,7 @@ bool SessionOpen(std::string* error) {
       !Options.ReplayFile.empty() ? Options.ReplayFile : Options.InputFile;
   if (!scriptFile.empty()) {
     std::string text, why;
-    if (!ReadWholeFile(scriptFile, &text, error)) return false;
+    if (!ReadScriptFile(scriptFile, &text, error)) return false;
     std::vector<KeyChange> script;
     // A recording cut off in the middle of its last line (the program was
     // killed while writing it) still plays up to that line.
@@ -268,8 +289,17 @@ bool SessionOpen(std::string* error) {
       *error = scriptFile + ": " + why;
       return false;
     }
-    if (!Options.ReplayFile.empty() && !Options.SeedGiven) {
-      Options.SeedGiven = SeedFromRecording(text, &Options.Seed);
+    if (!Options.ReplayFile.empty()) {
+      bool found = false;
+      uint64_t seed = 0;
+      if (!SeedFromRecording(text, &found, &seed, &why)) {
+        *error = scriptFile + ": " + why;
+        return false;
+      }
+      if (found && !Options.SeedGiven) {
+        Options.Seed = seed;
+        Options.SeedGiven = true;
+      }
     }
     PlatformSetKeyScript(std::move(script));
   } else if (Options.Headless) {

@@ -46,11 +46,13 @@ void SurfaceLine(Surface& s, int32_t x1, int32_t y1, int32_t x2, int32_t y2, uin
 void SurfaceBox(Surface& s, int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour);
 void SurfaceFillBox(Surface& s, int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour);
 // UTF-8 text in s.FontName: top of the line at y, transparent background.
+// Drawing and measuring stop once the pen is well past the right edge.
 void SurfaceText(Surface& s, int32_t x, int32_t y, int32_t points, bool bold, uint32_t colour,
                  std::string_view utf8);
 // The font file a font name resolves to (for diagnostics and tests).
 std::string FontFileFor(std::string_view name);
-// Width in pixels that SurfaceText would advance.
+// Width in pixels that SurfaceText would advance (up to a little more than
+// the surface's width).
 int32_t SurfaceTextWidth(const Surface& s, int32_t points, bool bold, std::string_view utf8);
 
 // PNG files (24-bit RGB). Loading accepts any PNG that libpng can expand.

@@ -259,7 +259,11 @@ void SurfaceText(Surface& s, int32_t x, int32_t y, int32_t points, bool bold, ui
   const int32_t baseline = y + static_cast<int32_t>(std::lround(
                                    static_cast<double>(face.TypoAscender) * px / face.UnitsPerEm));
   int32_t pen = x;
-  for (std::size_t i = 0; i < utf8.size();) {
+  // A glyph never starts more than an em left of its pen, so once the pen is
+  // that far past the right edge nothing more can show: a name of megabytes
+  // costs no more than a line across the surface.
+  const int32_t stop = s.Width + px;
+  for (std::size_t i = 0; i < utf8.size() && pen < stop;) {
     const uint32_t cp = NextCodePoint(utf8, &i);
     const Glyph* g = GlyphFor(faceIndex, px, bold, cp);
     const int32_t gx = pen + g->Left, gy = baseline - g->Top;
@@ -285,7 +289,8 @@ int32_t SurfaceTextWidth(const Surface& s, int32_t points, bool bold, std::strin
   if (faceIndex < 0) return 0;
   const int32_t px = PixelSize(points);
   int32_t width = 0;
-  for (std::size_t i = 0; i < utf8.size();) {
+  // As in drawing, measuring stops once the text is wider than the surface.
+  for (std::size_t i = 0; i < utf8.size() && width <= s.Width + px;) {
     width += GlyphFor(faceIndex, px, bold, NextCodePoint(utf8, &i))->Advance;
   }
   return width;

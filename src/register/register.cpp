@@ -2,16 +2,15 @@
 // the names, the scores and the ranking that play keeps up to date.
 #include "register/register.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "frame/frame.h"
 #include "play/play.h"
+#include "register/store.h"
 
 int32_t GraduateCount;
 int32_t GradSchool[1001];
@@ -30,6 +29,7 @@ int32_t YearEndTick = -1;
 int16_t NameCursor;
 
 std::string RegisterSaveError;
+std::string RegisterNotice;
 int32_t RegisterFailAtStep;
 int32_t RegisterFailSteps = 1;
 
@@ -37,11 +37,22 @@ namespace {
 
 constexpr int32_t kSlots = 1000;        // records 1..1000
 constexpr int64_t kLastSyllable = 100;  // Syllable(0..100)
-// Far beyond any register the game writes (999 records are about 160 KB);
-// whatever lies past it reads as the end of the file.
-constexpr size_t kMaxFileBytes = 16u << 20;
-
 const char kSaveFailedText[] = "卒業生の記録を保存できませんでした";
+const char kKeptDamagedText[] = "壊れていた卒業生の記録を別の名前で残しました";
+
+// The files as this copy of the game last read or wrote them.
+RegisterFingerprint LoadedFiles;
+
+// Graduates of this run that no save has stored yet: normally just this
+// year's, more after failed saves. A save that finds the files changed by
+// another copy of the game adds these to what it finds.
+struct PendingRecord {
+  int32_t School;
+  int16_t Syllables[8];
+  int32_t Score[4];
+};
+std::vector<PendingRecord> Pending;
+bool CurGradQueued = false;
 
 // A record's three scores can come from a file with any 32-bit values, so
 // the total saturates instead of wrapping.
@@ -101,18 +112,9 @@ bool ReadNumber(std::string_view text, size_t* pos, int64_t lo, int64_t hi, int6
   return true;
 }
 
-// Reads up to kMaxFileBytes of a file; false when it cannot be opened.
-bool ReadWholeFile(const std::string& path, std::string* out) {
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return false;
-  out->clear();
-  char buf[65536];
-  size_t got;
-  while (out->size() < kMaxFileBytes && (got = std::fread(buf, 1, sizeof buf, f)) > 0) {
-    out->append(buf, std::min(got, kMaxFileBytes - out->size()));
-  }
-  std::fclose(f);
-  return true;
+// Editors may put a UTF-8 byte order mark at the start; it reads as nothing.
+std::string_view WithoutByteOrderMark(std::string_view text) {
+  return text.substr(0, 3) == "\xEF\xBB\xBF" ? text.substr(3) : text;
 }
 
 void AppendNumberLine(std::string* out, int32_t value) {
@@ -122,137 +124,7 @@ void AppendNumberLine(std::string* out, int32_t value) {
   out->append(buf, static_cast<size_t>(n));
 }
 
-// ---- Atomic writing ----
-//
-// Both files are first written in full to temporary files beside them and
-// synced; only then is da2 renamed over the old one, and da1 last. A crash
-// at any moment leaves complete files, and in the one window between the
-// two renames the old da1 counts no more groups than the new da2 holds. A
-// failure before the renames leaves the old files untouched; a failed da1
-// rename puts the old da2 back.
-
-int32_t SaveStep;
-
-// Counts one file operation; true when the test hook fails it.
-bool Injected(int error) {
-  ++SaveStep;
-  if (RegisterFailAtStep <= 0 || SaveStep < RegisterFailAtStep ||
-      SaveStep >= RegisterFailAtStep + RegisterFailSteps) {
-    return false;
-  }
-  errno = error;
-  return true;
-}
-
-bool Failed(std::string* error, const char* what, const std::string& path) {
-  *error = std::string(what) + " " + path + ": " + std::strerror(errno);
-  return false;
-}
-
-bool WriteAll(int fd, std::string_view data) {
-  while (!data.empty()) {
-    ssize_t n = ::write(fd, data.data(), data.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data.remove_prefix(static_cast<size_t>(n));
-  }
-  return true;
-}
-
-bool WriteTempFile(const std::string& path, std::string_view data, std::string* error) {
-  int fd = Injected(EACCES) ? -1 : ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-  if (fd < 0) return Failed(error, "cannot create", path);
-  bool ok;
-  if (Injected(ENOSPC)) {
-    WriteAll(fd, data.substr(0, data.size() / 2));  // a disk that fills up halfway
-    errno = ENOSPC;
-    ok = false;
-  } else {
-    ok = WriteAll(fd, data);
-  }
-  if (ok) ok = !Injected(EIO) && ::fsync(fd) == 0;
-  if (!ok) {
-    int e = errno;
-    ::close(fd);
-    errno = e;
-    return Failed(error, "cannot write", path);
-  }
-  if (Injected(EIO)) {
-    ::close(fd);
-    errno = EIO;
-    return Failed(error, "cannot close", path);
-  }
-  if (::close(fd) != 0) return Failed(error, "cannot close", path);
-  return true;
-}
-
-bool RenameFile(const std::string& from, const std::string& to, std::string* error) {
-  if (Injected(EACCES) || std::rename(from.c_str(), to.c_str()) != 0) {
-    return Failed(error, "cannot replace", to);
-  }
-  return true;
-}
-
-void SyncFolderOf(const std::string& path) {
-  size_t slash = path.find_last_of('/');
-  std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
-  if (fd < 0) return;
-  ::fsync(fd);  // best effort: the renames are done either way
-  ::close(fd);
-}
-
-bool WriteRegisterFiles(const std::string& da1, const std::string& da2, std::string* error) {
-  SaveStep = 0;
-  const std::string path1 = DataPath("da\\da1.txt"), path2 = DataPath("da\\da2.txt");
-  const std::string temp1 = path1 + ".tmp", temp2 = path2 + ".tmp";
-
-  // The old da2, to put back should da1 not take its place.
-  std::string oldDa2;
-  bool hadDa2 = ReadWholeFile(path2, &oldDa2);
-  bool da2Known = hadDa2 ? oldDa2.size() < kMaxFileBytes : errno == ENOENT;
-
-  if (!WriteTempFile(temp2, da2, error)) {
-    ::unlink(temp2.c_str());
-    return false;
-  }
-  if (!WriteTempFile(temp1, da1, error)) {
-    ::unlink(temp1.c_str());
-    ::unlink(temp2.c_str());
-    return false;
-  }
-  if (!RenameFile(temp2, path2, error)) {
-    ::unlink(temp1.c_str());
-    ::unlink(temp2.c_str());
-    return false;
-  }
-  SyncFolderOf(path2);  // the new da2 is on disk before da1 can point at it
-  if (!RenameFile(temp1, path1, error)) {
-    ::unlink(temp1.c_str());
-    std::string restoreError;
-    bool restored = false;
-    if (!hadDa2 && da2Known) {
-      restored = !Injected(EACCES) && ::unlink(path2.c_str()) == 0;
-      if (!restored) Failed(&restoreError, "cannot remove", path2);
-    } else if (da2Known) {
-      restored =
-          WriteTempFile(temp2, oldDa2, &restoreError) && RenameFile(temp2, path2, &restoreError);
-      if (!restored) ::unlink(temp2.c_str());
-    } else {
-      restoreError = "the old " + path2 + " could not be read";
-    }
-    if (!restored) *error += "; da2.txt is new, da1.txt old (" + restoreError + ")";
-    return false;
-  }
-  SyncFolderOf(path1);
-  return true;
-}
-
-}  // namespace
-
-void ClearRegister() {
+void ClearRecords() {
   GraduateCount = 0;
   for (int32_t i = 0; i <= kSlots; ++i) {
     GradSchool[i] = 0;
@@ -265,48 +137,92 @@ void ClearRegister() {
     GradName[i].clear();
     RankOrder[i] = (i >= 1 && i <= kMaxStoredGraduates) ? static_cast<int16_t>(i) : 0;
   }
+}
+
+}  // namespace
+
+void ClearRegister() {
+  ClearRecords();
   CurGrad = 0;
   CurRank = 0;
   for (int16_t& s : LastName) s = 0;
   RegisterSaveError.clear();
+  RegisterNotice.clear();
+  LoadedFiles = RegisterFingerprint{};
+  Pending.clear();
+  CurGradQueued = false;
 }
 
-void LoadRegisterFromText(const std::string_view* da1, const std::string_view* da2) {
-  if (!da1) return;
+namespace {
+
+// Reads the two files' values in order; with store false it only checks
+// them, leaving the register as it is. Any value that cannot be taken
+// stops the reading, keeping what was stored so far.
+RegisterReadResult ReadRegisterText(const std::string_view* da1, const std::string_view* da2,
+                                    bool store) {
+  RegisterReadResult result;
+  // Without da1.txt the groups of a da2.txt cannot be counted.
+  if (!da1) {
+    result.Whole = !da2 || da2->find_first_not_of(" \t\r\n") == std::string_view::npos;
+    return result;
+  }
+  const std::string_view text1 = WithoutByteOrderMark(*da1);
   size_t pos = 0;
   int64_t v;
-  if (!ReadNumber(*da1, &pos, 0, INT32_MAX, &v)) return;
+  if (!ReadNumber(text1, &pos, 0, INT32_MAX, &v)) return result;
   // A count beyond what the game writes keeps the best records (the file
   // is in rank order) and leaves a slot for the next student.
-  GraduateCount = static_cast<int32_t>(std::min<int64_t>(v, kMaxStoredGraduates));
+  const int32_t count = static_cast<int32_t>(std::min<int64_t>(v, kMaxStoredGraduates));
+  const bool countWhole = v <= kMaxStoredGraduates;
+  if (store) GraduateCount = count;
   for (int k = 0; k < 8; ++k) {
-    if (!ReadNumber(*da1, &pos, 0, kLastSyllable, &v)) return;
-    LastName[k] = static_cast<int16_t>(v);
+    if (!ReadNumber(text1, &pos, 0, kLastSyllable, &v)) return result;
+    if (store) LastName[k] = static_cast<int16_t>(v);
   }
 
-  if (!da2) return;
+  if (!da2) {
+    result.Whole = count == 0;
+    return result;
+  }
+  const std::string_view text2 = WithoutByteOrderMark(*da2);
   pos = 0;
-  for (int32_t i = 1; i <= GraduateCount; ++i) {
-    if (!ReadNumber(*da2, &pos, INT32_MIN, INT32_MAX, &v)) return;
-    GradSchool[i] = static_cast<int32_t>(v);
+  for (int32_t i = 1; i <= count; ++i) {
+    if (!ReadNumber(text2, &pos, INT32_MIN, INT32_MAX, &v)) return result;
+    if (store) GradSchool[i] = static_cast<int32_t>(v);
     for (int k = 0; k < 8; ++k) {
-      if (!ReadNumber(*da2, &pos, 0, kLastSyllable, &v)) return;
-      GradSyllables[i][k] = static_cast<int16_t>(v);
+      if (!ReadNumber(text2, &pos, 0, kLastSyllable, &v)) return result;
+      if (store) GradSyllables[i][k] = static_cast<int16_t>(v);
     }
     for (int j = 1; j <= 3; ++j) {
-      if (!ReadNumber(*da2, &pos, INT32_MIN, INT32_MAX, &v)) return;
-      GradScore[i][j] = static_cast<int32_t>(v);
+      if (!ReadNumber(text2, &pos, INT32_MIN, INT32_MAX, &v)) return result;
+      if (store) GradScore[i][j] = static_cast<int32_t>(v);
     }
+    result.RecordsRead = i;
   }
-  RecomputeTotals();
+  if (store) RecomputeTotals();
+  // Anything after the last group would be lost by the next save.
+  result.Whole = countWhole && text2.find_first_not_of(" \t\r\n", pos) == std::string_view::npos;
+  return result;
+}
+
+}  // namespace
+
+RegisterReadResult LoadRegisterFromText(const std::string_view* da1, const std::string_view* da2) {
+  return ReadRegisterText(da1, da2, true);
 }
 
 void LoadRegister() {
-  std::string text1, text2;
-  if (!ReadWholeFile(DataPath("da\\da1.txt"), &text1)) return;
-  bool has2 = ReadWholeFile(DataPath("da\\da2.txt"), &text2);
-  std::string_view view1 = text1, view2 = text2;
-  LoadRegisterFromText(&view1, has2 ? &view2 : nullptr);
+  BeginRegisterSteps(false);
+  std::string error;
+  if (!LockRegisterFolder(&error)) {
+    std::fprintf(stderr, "kurunoa: %s; the register is read without it\n", error.c_str());
+  }
+  RegisterFiles files;
+  ReadRegisterFiles(&files);
+  UnlockRegisterFolder();
+  LoadedFiles = FingerprintOf(files);
+  std::string_view view1 = files.Text1, view2 = files.Text2;
+  if (files.Has1) LoadRegisterFromText(&view1, files.Has2 ? &view2 : nullptr);
 }
 
 void FormatRegisterFiles(std::string* da1, std::string* da2) {
@@ -324,17 +240,104 @@ void FormatRegisterFiles(std::string* da1, std::string* da2) {
   }
 }
 
-void SaveRegister() {
-  std::string da1, da2, error;
+namespace {
+
+// The register in memory becomes what the files hold (the graduates that
+// could be read) plus the graduates of this run not saved yet, ranked and
+// cut to 999 as at every year end. This copy's last name stays.
+void RebuildFromFiles(const RegisterFiles& files) {
+  int16_t name[8];
+  std::copy(LastName, LastName + 8, name);
+  ClearRecords();
+  std::string_view view1 = files.Text1, view2 = files.Text2;
+  const RegisterReadResult read =
+      LoadRegisterFromText(files.Has1 ? &view1 : nullptr, files.Has2 ? &view2 : nullptr);
+  GraduateCount = read.RecordsRead;
+  RecomputeTotals();
+  std::copy(name, name + 8, LastName);
+  for (int32_t p = 1; p <= kMaxStoredGraduates; ++p) RankOrder[p] = static_cast<int16_t>(p);
+  for (const PendingRecord& r : Pending) {
+    if (GraduateCount >= kSlots) {
+      SortGraduates();
+      GraduateCount = kMaxStoredGraduates;
+    }
+    const int32_t g = ++GraduateCount;
+    RankOrder[g] = static_cast<int16_t>(g);
+    GradSchool[g] = r.School;
+    std::copy(r.Syllables, r.Syllables + 8, GradSyllables[g]);
+    std::copy(r.Score, r.Score + 4, GradScore[g]);
+    GradScore[g][4] = SumOfScores(r.Score[1], r.Score[2], r.Score[3]);
+    SetDisplayParts(g);
+    CurGrad = static_cast<int16_t>(g);  // the last one is this year's
+  }
+  SortGraduates();
+  if (GraduateCount >= kSlots) GraduateCount = kMaxStoredGraduates;
+}
+
+// Under the folder's lock: the files as they stand now decide what is
+// written; a damaged pair is kept aside first.
+bool SaveUnderLock(std::string* error) {
+  RegisterFiles files;
+  ReadRegisterFiles(&files);
+  std::string_view view1 = files.Text1, view2 = files.Text2;
+  const RegisterReadResult read =
+      ReadRegisterText(files.Has1 ? &view1 : nullptr, files.Has2 ? &view2 : nullptr, false);
+  const RegisterFingerprint now = FingerprintOf(files);
+  if (!read.Whole) {
+    std::string kept;
+    if (!KeepDamagedFiles(files, &kept, error)) return false;
+    RegisterNotice = kKeptDamagedText;
+    std::fprintf(stderr,
+                 "kurunoa: the graduate register could not be read whole; the files were kept as "
+                 "%s before saving\n",
+                 kept.c_str());
+  }
+  if (!read.Whole || (LoadedFiles.Known && now != LoadedFiles)) RebuildFromFiles(files);
+
+  std::string da1, da2, late;
   FormatRegisterFiles(&da1, &da2);
-  bool saved = WriteRegisterFiles(da1, da2, &error);
+  if (!CommitRegisterFiles(da1, da2, &late, error)) return false;
+  if (!late.empty()) {
+    std::fprintf(stderr, "kurunoa: the register is saved; the next start finishes it (%s)\n",
+                 late.c_str());
+  }
+  RegisterFiles written;
+  written.Has1 = written.Has2 = true;
+  written.Text1 = std::move(da1);
+  written.Text2 = std::move(da2);
+  LoadedFiles = FingerprintOf(written);
+  return true;
+}
+
+}  // namespace
+
+void SaveRegister() {
+  std::string error;
+  BeginRegisterSteps(true);
+  RegisterNotice.clear();
+  bool saved = LockRegisterFolder(&error) && SaveUnderLock(&error);
+  UnlockRegisterFolder();
+  RegisterSaveSteps = RegisterStepsTaken;
   RecomputeTotals();
   if (saved) {
     RegisterSaveError.clear();
+    Pending.clear();
   } else {
     RegisterSaveError = kSaveFailedText;
     std::fprintf(stderr, "kurunoa: the graduate register was not saved: %s\n", error.c_str());
   }
+}
+
+void OpenGraduateRecord(int16_t school) {
+  // A register loaded from a hand-made file may be full; the new record
+  // must still fit the 1000 slots.
+  if (GraduateCount > 999) GraduateCount = 999;
+  GraduateCount = GraduateCount + 1;
+  CurGrad = static_cast<int16_t>(GraduateCount);
+  RankOrder[CurGrad] = CurGrad;
+  GradSchool[CurGrad] = school;
+  for (int k = 0; k <= 7; ++k) GradSyllables[CurGrad][k] = LastName[k];
+  CurGradQueued = false;
 }
 
 void BuildGraduateNames() {
@@ -437,6 +440,13 @@ void RenumberByRank() {
 
 void RunYearEndSave() {
   SortGraduates();
+  if (CurGrad >= 1 && CurGrad <= kSlots && !CurGradQueued) {
+    PendingRecord r{GradSchool[CurGrad], {}, {}};
+    std::copy(GradSyllables[CurGrad], GradSyllables[CurGrad] + 8, r.Syllables);
+    std::copy(GradScore[CurGrad], GradScore[CurGrad] + 4, r.Score);
+    Pending.push_back(r);
+    CurGradQueued = true;
+  }
   if (GraduateCount >= kSlots) GraduateCount = kMaxStoredGraduates;
   SaveRegister();
   if (RegisterSaveError.empty()) {

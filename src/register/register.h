@@ -25,8 +25,13 @@ extern int16_t NameCursor;
 // Empty after a successful save; otherwise what went wrong with the last
 // one (the title screen shows it until a save succeeds).
 extern std::string RegisterSaveError;
+// Empty unless the last save found the files damaged and kept them under
+// other names before saving (the title screen says so).
+extern std::string RegisterNotice;
 
 void LoadRegister();
+// The title menu's new record for the student about to play (1 front, 2 left).
+void OpenGraduateRecord(int16_t school);
 void SaveRegister();
 void BuildGraduateNames();
 void UpdateCurrentScores();
@@ -51,12 +56,9 @@ void DrawOwnRow();
 // free for the student of the next year.
 constexpr int32_t kMaxStoredGraduates = 999;
 
-// Test hook: when n > 0, the n-th file operation of every save fails as the
-// disk would. A save counts its operations from 1: open, write, sync and
-// close of the da2 temporary file (1..4), the same for da1 (5..8), the
-// rename of da2 (9), the rename of da1 (10), then, should that last rename
-// fail, the steps that put the old da2 back (11..). RegisterFailSteps
-// operations fail from there on (1 unless a test sets more).
+// Test hook: when n > 0, the n-th counted file operation of a save or a
+// load fails as the disk would (see register/store.h), and the
+// RegisterFailSteps operations after it (1 unless a test sets more).
 extern int32_t RegisterFailAtStep;
 extern int32_t RegisterFailSteps;
 
@@ -64,8 +66,14 @@ extern int32_t RegisterFailSteps;
 // no save error. The start-up state without files.
 void ClearRegister();
 // LoadRegister over file contents already in memory; a null pointer stands
-// for a missing file.
-void LoadRegisterFromText(const std::string_view* da1, const std::string_view* da2);
+// for a missing file. Whole is false when the reading stopped early or left
+// something unread (a count above 999, anything after the last group, a
+// da2.txt without its da1.txt); RecordsRead counts the groups read whole.
+struct RegisterReadResult {
+  bool Whole = false;
+  int32_t RecordsRead = 0;
+};
+RegisterReadResult LoadRegisterFromText(const std::string_view* da1, const std::string_view* da2);
 // The two files exactly as SaveRegister writes them.
 void FormatRegisterFiles(std::string* da1, std::string* da2);
 // Average of score j (1..4) over every record, truncated; 0 when empty.

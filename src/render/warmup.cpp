@@ -7,6 +7,8 @@ namespace {
 
 struct Warm {
   Surface Scratch;
+  // Measuring walks as far as a line across the screen reaches.
+  Warm() { SurfaceResize(Scratch, kScreenWidth, 1, 0); }
   void Text(std::string_view font, int32_t points, std::string_view text) {
     Scratch.FontName.assign(font.data(), font.size());
     SurfaceTextWidth(Scratch, points, false, text);

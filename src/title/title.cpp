@@ -29,14 +29,7 @@ void StartYear() {
   ResetYear();
   RollStudent();
   GameMode = 1;
-  // A register loaded from a hand-made file may be full; the new record
-  // must still fit the 1000 slots.
-  if (GraduateCount > 999) GraduateCount = 999;
-  GraduateCount = GraduateCount + 1;
-  CurGrad = static_cast<int16_t>(GraduateCount);
-  RankOrder[CurGrad] = CurGrad;
-  GradSchool[CurGrad] = MenuChoice;
-  for (int k = 0; k <= 7; ++k) GradSyllables[CurGrad][k] = LastName[k];
+  OpenGraduateRecord(MenuChoice);
   BgmTrack = 1;
   BgmOpen(1);
   BgmPlay();
@@ -62,10 +55,15 @@ void DrawTitle() {
   for (int i = 1; i <= 4; ++i) {
     PrintShadow(s, kMenu[i].X, kMenu[i].Y, 11, false, RGB(255, 255, 255), kMenu[i].Text);
   }
+  // A failed save is shown until one succeeds, so the player knows; so is
+  // a damaged register that was kept aside.
+  SetFontName(s, "ＭＳ Ｐゴシック");
   if (!RegisterSaveError.empty()) {
-    // A failed save is shown until one succeeds, so the player knows.
-    SetFontName(s, "ＭＳ Ｐゴシック");
     PrintShadow(s, 8, 348, 9, false, RGB(255, 160, 160), RegisterSaveError);
+  }
+  if (!RegisterNotice.empty()) {
+    PrintShadow(s, 8, RegisterSaveError.empty() ? 348 : 334, 9, false, RGB(255, 220, 160),
+                RegisterNotice);
   }
   SetFontName(s, remembered);
 }

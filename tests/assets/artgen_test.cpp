@@ -71,6 +71,26 @@ TEST(Artgen, FailsWithAMessageOnBadInput) {
   EXPECT_NE(ReadAll(tmp.Path / "log").find("usage"), std::string::npos);
 }
 
+// The review picture of one region: three 3x panels and the 1x drawing,
+// and a refusal for a region that leaves the sheet.
+TEST(Artgen, ZoomsOneRegionForReview) {
+  TempDir tmp;
+  const std::string sheet = std::string(KURUNOA_SOURCE_DIR) + "/assets/chip0.png";
+  fs::path pic = tmp.Path / "tacks.png";
+  ASSERT_EQ(RunArtgen("--zoom " + sheet + " 32 192 32 32 32 160 200,200,196 " + pic.string(),
+                      tmp.Path / "log"),
+            0)
+      << ReadAll(tmp.Path / "log");
+  EXPECT_FALSE(ReadAll(pic).empty());
+  EXPECT_NE(RunArtgen("--zoom " + sheet + " 280 192 32 32 32 160 0,0,0 " + pic.string(),
+                      tmp.Path / "log"),
+            0);
+  EXPECT_NE(ReadAll(tmp.Path / "log").find("outside the sheet"), std::string::npos);
+  EXPECT_NE(
+      RunArtgen("--zoom " + sheet + " 32 192 32 32 32 160 red " + pic.string(), tmp.Path / "log"),
+      0);
+}
+
 TEST(Artgen, MissingFontNamesTheFileAndPackage) {
   std::string error;
   EXPECT_EQ(OpenFont("/nonexistent/Font.ttf", "", "fonts-example", &error), nullptr);

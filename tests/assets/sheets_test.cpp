@@ -207,4 +207,19 @@ TEST(Sheets, TurnedCopiesTurnClockwise) {
   }
 }
 
+// The mood panel prints the mood's reading 74 rows below the star's top
+// (from row 75 of the cell); no turn of the star may reach into it, the
+// point-down turn included, nor touch the row above.
+TEST(Sheets, MoodStarLeavesTheReadingClear) {
+  const SheetFile& s = Sheet("chip2.png");
+  ASSERT_TRUE(s.Ok) << s.Error;
+  const int masks[4][2] = {{0, 0}, {0, 160}, {80, 80}, {160, 0}};
+  for (const auto& m : masks) {
+    int reached = 0;
+    for (int y = 74; y < 80; ++y)
+      for (int x = 0; x < 80; ++x) reached += s.White(m[0] + x, m[1] + y);
+    EXPECT_EQ(reached, 0) << "star mask at " << m[0] << "," << m[1];
+  }
+}
+
 }  // namespace

@@ -1,6 +1,7 @@
 // Whole runs of the program, headless, driven by input scripts.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -154,6 +155,50 @@ TEST(EndToEnd, BadInputStopsWithAClearMessage) {
     if (c.Status == 1) {
       EXPECT_TRUE(r.Trace.empty()) << "stops before any screen";
     }
+  }
+}
+
+// Key scripts and data files that are not what they should be stop with a
+// message or count as missing; nothing waits on a FIFO.
+TEST(EndToEnd, ScriptsAndDataFilesOfTheWrongKindNeverHang) {
+  enum Make { kFolder, kFifo, kText };
+  struct Case {
+    const char* What;
+    std::string Option;  // --input or --replay with PATH, or a data file to replace
+    Make Kind;
+    std::string Text;
+    int Status;
+    std::string Message;
+  } cases[] = {
+      {"input is a folder", "--input", kFolder, "", 2, "not a regular file"},
+      {"replay is a FIFO", "--replay", kFifo, "", 2, "not a regular file"},
+      {"seed not a number", "--replay", kText, "# seed 12x\n0 -\n", 2, "line 1"},
+      {"empty seed", "--replay", kText, "0 -\n# seed\n", 2, "line 2"},
+      {"seed past 64 bits", "--replay", kText, "# seed 99999999999999999999\n", 2, "line 1"},
+      {"a good seed", "--replay", kText, "# seed 7\n0 -\n", 3, ""},
+      {"da3 is a FIFO", "da3.txt", kFifo, "", 1, "da3.txt: file not found"},
+      {"da1 is a FIFO", "da1.txt", kFifo, "", 3, "not a regular file"},
+      {"da2 is a FIFO", "da2.txt", kFifo, "", 3, "not a regular file"},
+      {"da1 is a folder", "da1.txt", kFolder, "", 3, "not a regular file"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.What);
+    const fs::path dir = FreshAppDir("kinds");
+    const bool script = c.Option.rfind("--", 0) == 0;
+    const fs::path path = script ? dir / "script" : dir / "da" / c.Option;
+    fs::remove(path);
+    if (c.Kind == kFolder) fs::create_directories(path);
+    if (c.Kind == kFifo) ASSERT_EQ(mkfifo(path.c_str(), 0666), 0);
+    if (c.Kind == kText) std::ofstream(path) << c.Text;
+    const fs::path err = dir / "stderr.txt";
+    const std::string cmd = "timeout 20 " + std::string(KURUNOA_BIN) +
+                            " --headless --max-polls 20 --app-dir " + dir.string() +
+                            (script ? " " + c.Option + " " + path.string() : "") + " 2>" +
+                            err.string() + " >/dev/null";
+    const int raw = std::system(cmd.c_str());
+    ASSERT_TRUE(WIFEXITED(raw));
+    EXPECT_EQ(WEXITSTATUS(raw), c.Status) << "124 means it hung";
+    EXPECT_NE(ReadFile(err).find(c.Message), std::string::npos) << ReadFile(err);
   }
 }
 

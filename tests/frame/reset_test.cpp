@@ -17,6 +17,21 @@ class Reset : public ::testing::Test {
   }
 };
 
+TEST_F(Reset, SheetsHaveTheirCataloguedSizes) {
+  struct Case {
+    const Surface& Sheet;
+    int32_t W, H;
+  } cases[] = {{Chip[0], 288, 288},
+               {Chip[1], 288, 288},
+               {Chip[2], 288, 288},
+               {Chip[3], 288, 256},
+               {LogoChip, 96, 128}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.Sheet.Width, c.W);
+    EXPECT_EQ(c.Sheet.Height, c.H);
+  }
+}
+
 TEST_F(Reset, MoodBandsChangeAtTheirEdges) {
   struct Case {
     int Mood;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 
 #include "draw/draw.h"
@@ -122,6 +123,33 @@ TEST(Text, TextCentringShiftsByCharacters) {
 TEST(Text, BoldWidensTheText) {
   Surface s = Blank("ＭＳ Ｐゴシック");
   EXPECT_GT(SurfaceTextWidth(s, 15, true, "ABCDEF"), SurfaceTextWidth(s, 15, false, "ABCDEF"));
+}
+
+}  // namespace
+
+namespace {
+
+// A name of megabytes (a hand-made syllable file) draws exactly what fits
+// and costs no more than a line across the surface.
+TEST(Text, ATextFarWiderThanTheSurfaceStopsAtItsEdge) {
+  std::string line;
+  for (int i = 0; i < 40; ++i) line += "あいう";
+  std::string huge;
+  huge.reserve(6u << 20);
+  while (huge.size() < (6u << 20)) huge += line;
+  Surface shortText = Blank("ＭＳ Ｐゴシック"), hugeText = Blank("ＭＳ Ｐゴシック");
+  PrintAt(shortText, 3, 5, 11, false, RGB(0, 0, 0), line);
+  PrintAt(hugeText, 3, 5, 11, false, RGB(0, 0, 0), huge);
+  Surface scratch = Blank("ＭＳ Ｐゴシック");
+  const auto start = std::chrono::steady_clock::now();
+  for (int i = 0; i < 10; ++i) PrintAt(scratch, 3, 5, 11, false, RGB(0, 0, 0), huge);
+  const double ms =
+      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  EXPECT_EQ(hugeText.Pixels, shortText.Pixels);
+  EXPECT_LT(ms / 10, 2.0) << "ms per print of 6 MB";
+  EXPECT_LE(SurfaceTextWidth(hugeText, 11, false, huge), 200 + 2 * 15);
+  EXPECT_EQ(SurfaceTextWidth(hugeText, 11, false, "あいう"),
+            SurfaceTextWidth(shortText, 11, false, "あいう"));
 }
 
 }  // namespace

@@ -17,103 +17,9 @@
 
 #include "frame/frame.h"
 #include "play/play.h"
-
-namespace fs = std::filesystem;
+#include "register_fixture.h"
 
 namespace {
-
-using Name = std::array<int16_t, 8>;
-
-struct Record {
-  int32_t School;
-  Name Syllables;
-  int32_t Study, Sports, Art;
-};
-
-// Puts a record into slot i as play would leave it: scores and total set.
-void SetRecord(int32_t i, const Record& r) {
-  GradSchool[i] = r.School;
-  std::copy(r.Syllables.begin(), r.Syllables.end(), GradSyllables[i]);
-  GradScore[i][1] = r.Study;
-  GradScore[i][2] = r.Sports;
-  GradScore[i][3] = r.Art;
-  GradScore[i][4] = r.Study + r.Sports + r.Art;
-}
-
-// Opens the next record as the title menu does when a year starts.
-void OpenRecord(int32_t school) {
-  ++GraduateCount;
-  CurGrad = static_cast<int16_t>(GraduateCount);
-  RankOrder[CurGrad] = CurGrad;
-  GradSchool[CurGrad] = school;
-  std::copy(LastName, LastName + 8, GradSyllables[CurGrad]);
-}
-
-std::string Line(int64_t v) {
-  return (v < 0 ? "-" : " ") + std::to_string(v < 0 ? -v : v) + " \r\n";
-}
-
-std::string Lines(std::initializer_list<int64_t> values) {
-  std::string out;
-  for (int64_t v : values) out += Line(v);
-  return out;
-}
-
-std::string Group(const Record& r) {
-  std::string out = Line(r.School);
-  for (int16_t s : r.Syllables) out += Line(s);
-  return out + Lines({r.Study, r.Sports, r.Art});
-}
-
-void ExpectRecord(int32_t i, const Record& r) {
-  SCOPED_TRACE("record " + std::to_string(i));
-  EXPECT_EQ(GradSchool[i], r.School);
-  EXPECT_EQ(Name(std::to_array(GradSyllables[i])), r.Syllables);
-  EXPECT_EQ(GradScore[i][1], r.Study);
-  EXPECT_EQ(GradScore[i][2], r.Sports);
-  EXPECT_EQ(GradScore[i][3], r.Art);
-  EXPECT_EQ(GradScore[i][4], r.Study + r.Sports + r.Art);
-}
-
-class Register : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ClearRegister();
-    RegisterFailAtStep = 0;
-    for (int s = 0; s <= 100; ++s) Syllable[s] = (s >= 1 && s <= 81) ? "s" + std::to_string(s) : "";
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string(info->test_suite_name()) + "_" + info->name();
-    std::replace(name.begin(), name.end(), '/', '_');
-    dir_ =
-        fs::temp_directory_path() / ("kurunoa_register_" + std::to_string(getpid()) + "_" + name);
-    fs::remove_all(dir_);
-    fs::create_directories(dir_ / "da");
-    AppDir = dir_.string() + "/";
-  }
-  void TearDown() override {
-    RegisterFailAtStep = 0;
-    RegisterFailSteps = 1;
-    fs::remove_all(dir_);
-  }
-
-  std::string ReadFile(const std::string& name) {
-    std::ifstream in(dir_ / "da" / name, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-  }
-  void WriteFile(const std::string& name, const std::string& text) {
-    std::ofstream(dir_ / "da" / name, std::ios::binary) << text;
-  }
-  std::vector<std::string> FilesInDa() {
-    std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(dir_ / "da")) names.push_back(e.path().filename());
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-
-  fs::path dir_;
-};
 
 // ---- Ranking and scores ----
 
@@ -264,7 +170,8 @@ TEST_F(Register, SaveWritesEveryValueOnItsOwnLine) {
       ReadFile("da2.txt"),
       " 1 \r\n 12 \r\n 3 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 400 \r\n 0 \r\n 1 \r\n"
       " 2 \r\n 7 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 300 \r\n-15 \r\n 20 \r\n");
-  EXPECT_EQ(FilesInDa(), (std::vector<std::string>{"da1.txt", "da2.txt"}));
+  // No temporary is left behind; the lock file stays for the next save.
+  EXPECT_EQ(FilesInDa(), (std::vector<std::string>{"da1.txt", "da2.txt", "register.lock"}));
 }
 
 TEST_F(Register, YearEndSaveRenumbersByRank) {
@@ -484,131 +391,6 @@ TEST_F(Register, TotalsOfExtremeScoresSaturate) {
   // And they are written back as they were read.
   SaveRegister();
   EXPECT_NE(ReadFile("da2.txt").find("-2147483648 \r\n-2147483648 \r\n"), std::string::npos);
-}
-
-// ---- Saving when the disk will not have it ----
-
-// A register of two that was saved last year, and this year's student.
-class FailingSave : public Register {
- protected:
-  const Record old1{1, {1, 0, 0, 0, 0, 0, 0, 0}, 600, 600, 600};
-  const Record old2{2, {2, 0, 0, 0, 0, 0, 0, 0}, 400, 400, 400};
-  const Record student{2, {3, 4, 0, 0, 0, 0, 0, 0}, 500, 500, 500};
-
-  void SaveLastYear() {
-    GraduateCount = 2;
-    SetRecord(1, old1);
-    SetRecord(2, old2);
-    LastName[0] = 2;
-    SaveRegister();
-    ASSERT_EQ(RegisterSaveError, "");
-    ClearRegister();
-    LoadRegister();
-  }
-  void PlayThisYear() {
-    OpenRecord(2);
-    SetRecord(CurGrad, student);
-    std::copy(student.Syllables.begin(), student.Syllables.end(), GradSyllables[CurGrad]);
-    std::copy(student.Syllables.begin(), student.Syllables.end(), LastName);
-    SortGraduates();
-  }
-};
-
-TEST_F(FailingSave, EveryFailedStepLeavesTheOldFiles) {
-  for (bool hadFiles : {true, false}) {
-    for (int32_t step = 1; step <= 10; ++step) {
-      SCOPED_TRACE((hadFiles ? "old files, step " : "no files, step ") + std::to_string(step));
-      fs::remove_all(dir_ / "da");
-      fs::create_directories(dir_ / "da");
-      ClearRegister();
-      if (hadFiles) SaveLastYear();
-      const std::string before1 = ReadFile("da1.txt"), before2 = ReadFile("da2.txt");
-      const auto filesBefore = FilesInDa();
-      PlayThisYear();
-
-      RegisterFailAtStep = step;
-      ::testing::internal::CaptureStderr();
-      RunYearEndSave();
-      std::string err = ::testing::internal::GetCapturedStderr();
-      RegisterFailAtStep = 0;
-
-      EXPECT_EQ(FilesInDa(), filesBefore);  // no temporary file is left behind
-      EXPECT_EQ(ReadFile("da1.txt"), before1);
-      EXPECT_EQ(ReadFile("da2.txt"), before2);
-      EXPECT_NE(RegisterSaveError, "");
-      EXPECT_NE(err.find("not saved"), std::string::npos) << err;
-
-      // Nothing stale was read back: this year's student is still there, in
-      // rank order, with a name.
-      const int32_t studentRank = hadFiles ? 2 : 1;
-      ASSERT_EQ(GraduateCount, hadFiles ? 3 : 1);
-      ExpectRecord(studentRank, student);
-      EXPECT_EQ(GradName[studentRank], "s3s4");
-
-      // The next save goes through and clears the report.
-      RunYearEndSave();
-      EXPECT_EQ(RegisterSaveError, "");
-      EXPECT_EQ(ReadFile("da1.txt"), Lines({GraduateCount, 3, 4, 0, 0, 0, 0, 0, 0}));
-      EXPECT_EQ(ReadFile("da2.txt"),
-                hadFiles ? Group(old1) + Group(student) + Group(old2) : Group(student));
-    }
-  }
-}
-
-TEST_F(FailingSave, UnrestorableDa2StillReadsAsARegister) {
-  SaveLastYear();
-  PlayThisYear();
-  RegisterFailAtStep = 10;  // the da1 rename fails, and so does putting da2 back
-  RegisterFailSteps = 2;
-  ::testing::internal::CaptureStderr();
-  RunYearEndSave();
-  std::string err = ::testing::internal::GetCapturedStderr();
-  RegisterFailAtStep = 0;
-  RegisterFailSteps = 1;
-  EXPECT_NE(err.find("da2.txt is new"), std::string::npos) << err;
-  EXPECT_NE(RegisterSaveError, "");
-
-  // The old count of two reads the best two of the new groups.
-  ClearRegister();
-  LoadRegister();
-  EXPECT_EQ(GraduateCount, 2);
-  ExpectRecord(1, old1);
-  ExpectRecord(2, student);
-}
-
-TEST_F(FailingSave, MissingFolderIsReportedUntilASaveWorks) {
-  fs::remove_all(dir_ / "da");
-  PlayThisYear();
-  ::testing::internal::CaptureStderr();
-  RunYearEndSave();
-  std::string err = ::testing::internal::GetCapturedStderr();
-  EXPECT_NE(err.find("da2.txt.tmp"), std::string::npos) << err;
-  EXPECT_EQ(RegisterSaveError, "卒業生の記録を保存できませんでした");
-  EXPECT_FALSE(fs::exists(dir_ / "da"));
-  EXPECT_EQ(GraduateCount, 1);
-
-  fs::create_directories(dir_ / "da");
-  RunYearEndSave();
-  EXPECT_EQ(RegisterSaveError, "");
-  EXPECT_EQ(ReadFile("da2.txt"), Group(student));
-}
-
-TEST_F(FailingSave, FailedCutKeepsTheStudentOverTheLowest) {
-  // 999 graduates, none better than this year's student: after a failed
-  // save the register in memory must hold the student and lose the lowest.
-  GraduateCount = 999;
-  for (int32_t i = 1; i <= 999; ++i) SetRecord(i, {1, {}, i, 0, 0});
-  PlayThisYear();
-  ASSERT_EQ(CurGrad, 1000);
-  RegisterFailAtStep = 1;
-  ::testing::internal::CaptureStderr();
-  RunYearEndSave();
-  ::testing::internal::GetCapturedStderr();
-  RegisterFailAtStep = 0;
-  EXPECT_EQ(GraduateCount, 999);
-  ExpectRecord(1, student);
-  ExpectRecord(999, {1, {}, 2, 0, 0});
-  for (int32_t i = 1; i <= 999; ++i) ASSERT_NE(GradScore[i][1], 1) << i;
 }
 
 }  // namespace

@@ -63,7 +63,7 @@ class Screens : public ::testing::Test {
       Fill(Chip[0], kStarX[f] + 32, kStarY[f], 16, 16, GreenStar(f));
       Fill(Chip[0], kStarX[f] + 64, kStarY[f], 16, 16, PinkStar(f));
     }
-    SurfaceResize(Chip[3], 288, 288, 0);
+    SurfaceResize(Chip[3], 288, 256, 0);
     for (int32_t d = 0; d < 10; ++d) {
       Fill(Chip[3], 10 * d, 224, 10, 16, kWhite);
       Fill(Chip[3], 10 * d, 240, 10, 16, DigitColour(d));

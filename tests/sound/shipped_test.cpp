@@ -1,7 +1,14 @@
 // The music and effects shipped in da/, as the generators wrote them.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <array>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <set>
 
@@ -146,6 +153,165 @@ TEST(ShippedMusic, NothingHeldOverTheStartOfTheTrack) {
     while (MidiTickTimeUs(s, tick + 1) <= c.StartMs * 1000) ++tick;
     EXPECT_EQ(NotesHeldAcross(s, tick), 0) << c.File;
   }
+}
+
+// The notes of a song as played: on, off, channel, key, velocity.
+struct Played {
+  uint32_t Tick, OffTick;
+  int64_t TimeUs;
+  int Channel, Key, Velocity;
+};
+
+std::vector<Played> NotesOf(const MidiSong& s, int* unmatchedOffs = nullptr,
+                            int* hanging = nullptr) {
+  std::vector<Played> out;
+  std::map<int, std::size_t> open;  // channel * 128 + key -> index in out
+  int offs = 0;
+  for (const MidiEvent& e : s.Events) {
+    const int kind = e.Status & 0xF0, ch = e.Status & 0x0F, id = ch * 128 + e.Data1;
+    if (kind == 0x90 && e.Data2 > 0) {
+      if (open.count(id)) out[open[id]].OffTick = e.Tick;  // struck again: the old one ends
+      open[id] = out.size();
+      out.push_back({e.Tick, 0, e.TimeUs, ch, e.Data1, e.Data2});
+    } else if (kind == 0x80 || kind == 0x90) {
+      auto it = open.find(id);
+      if (it == open.end()) {
+        ++offs;
+        continue;
+      }
+      out[it->second].OffTick = e.Tick;
+      open.erase(it);
+    }
+  }
+  if (unmatchedOffs) *unmatchedOffs = offs;
+  if (hanging) *hanging = static_cast<int>(open.size());
+  return out;
+}
+
+TEST(ShippedMusic, EveryNoteEndsAndEveryEndHasItsNote) {
+  for (const TrackCase& c : kTracks) {
+    int offs = -1, hanging = -1;
+    const std::vector<Played> notes = NotesOf(Load(c.File), &offs, &hanging);
+    EXPECT_GT(notes.size(), 500u) << c.File;
+    EXPECT_EQ(offs, 0) << c.File << ": note-offs without a note";
+    EXPECT_EQ(hanging, 0) << c.File << ": notes never released";
+    int restruck = 0;  // a key struck again while it still sounds
+    std::map<int, uint32_t> lastOff;
+    for (const Played& n : notes) {
+      auto it = lastOff.find(n.Channel * 128 + n.Key);
+      if (it != lastOff.end() && it->second > n.Tick) ++restruck;
+      lastOff[n.Channel * 128 + n.Key] = n.OffTick;
+    }
+    EXPECT_EQ(restruck, 0) << c.File;
+  }
+}
+
+// Recurring sections are played again, not copied: no eight bars of the
+// file (every note's place, key, loudness and length) recur anywhere.
+TEST(ShippedMusic, NoEightBarsAreAnExactCopy) {
+  for (const TrackCase& c : kTracks) {
+    const MidiSong s = Load(c.File);
+    const uint32_t bar = 4u * static_cast<uint32_t>(s.Division), span = 8 * bar;
+    const std::vector<Played> notes = NotesOf(s);
+    std::map<std::vector<std::array<uint32_t, 5>>, uint32_t> seen;
+    int copies = 0;
+    for (uint32_t from = 0; from + span <= s.LengthTicks; from += bar) {
+      std::vector<std::array<uint32_t, 5>> window;
+      for (const Played& n : notes)
+        if (n.Tick >= from && n.Tick < from + span)
+          window.push_back({n.Tick - from, static_cast<uint32_t>(n.Channel),
+                            static_cast<uint32_t>(n.Key), static_cast<uint32_t>(n.Velocity),
+                            n.OffTick - n.Tick});
+      if (window.empty()) continue;
+      std::sort(window.begin(), window.end());
+      auto [it, fresh] = seen.emplace(window, from / bar);
+      if (!fresh) {
+        ++copies;
+        ADD_FAILURE() << c.File << ": bars from " << from / bar << " copy bars from " << it->second;
+      }
+    }
+    std::printf("%s: %d exact eight-bar copies\n", c.File, copies);
+  }
+}
+
+// A player, not a sequencer: most notes leave the sixteenth-note grid, the
+// held voices swell (expression) and the piano is pedalled.
+TEST(ShippedMusic, PlayedWithTimingExpressionAndPedal) {
+  for (const TrackCase& c : kTracks) {
+    const MidiSong s = Load(c.File);
+    int off = 0, all = 0, expression = 0, pedal = 0;
+    for (const Played& n : NotesOf(s))
+      if (n.Channel != 9) off += n.Tick % (s.Division / 4) != 0, ++all;
+    for (const MidiEvent& e : s.Events) {
+      if ((e.Status & 0xF0) != 0xB0) continue;
+      expression += e.Data1 == 11;
+      pedal += e.Data1 == 64 && e.Data2 >= 64;
+    }
+    EXPECT_GT(off, all / 2) << c.File;
+    EXPECT_GT(expression, 100) << c.File;
+    EXPECT_GE(pedal, 16) << c.File;
+  }
+}
+
+// Track 2's trumpet sings above the chords: a note at or below the highest
+// chord note sounding under it (brass, piano) is buried.
+TEST(ShippedMusic, TheTrumpetStandsAboveTheChords) {
+  const std::vector<Played> notes = NotesOf(Load("bg2.mid"));
+  int buried = 0, accompanied = 0;
+  for (const Played& m : notes) {
+    if (m.Channel != 0) continue;
+    int top = -1;
+    for (const Played& a : notes)
+      if ((a.Channel == 1 || a.Channel == 2) && a.Tick <= m.Tick && a.OffTick > m.Tick)
+        top = std::max(top, a.Key);
+    if (top < 0) continue;
+    ++accompanied;
+    buried += m.Key <= top;
+  }
+  ASSERT_GT(accompanied, 100);
+  std::printf("bg2.mid: %d of %d trumpet notes (%.1f %%) inside the chords under them\n", buried,
+              accompanied, 100.0 * buried / accompanied);
+  EXPECT_LE(buried * 20, accompanied) << "at most 5 %";
+}
+
+// The game notices the jump point up to a frame late: a note struck just
+// before it is cut at once, and one struck just after it is heard and then
+// struck again at the target. So 40 ms either side of the jump point, and
+// after the target, no note starts.
+TEST(ShippedMusic, NothingStartsInTheFortyMillisecondsAroundTheJump) {
+  for (const TrackCase& c : kTracks) {
+    const std::vector<Played> notes = NotesOf(Load(c.File));
+    int before = 0, after = 0, atTarget = 0;
+    const int64_t jump = c.JumpMs * 1000, target = c.TargetMs * 1000;
+    for (const Played& n : notes) {
+      before += n.TimeUs >= jump - 40000 && n.TimeUs < jump;
+      after += n.TimeUs >= jump && n.TimeUs < jump + 40000;
+      atTarget += n.TimeUs >= target && n.TimeUs < target + 40000;
+    }
+    std::printf(
+        "%s: note starts in the 40 ms before the jump %d, after it %d, after the target %d\n",
+        c.File, before, after, atTarget);
+    EXPECT_EQ(before, 0) << c.File;
+    EXPECT_EQ(after, 0) << c.File;
+    EXPECT_EQ(atTarget, 0) << c.File;
+  }
+}
+
+TEST(ShippedMusic, TheGeneratorRebuildsBothFilesByteForByte) {
+  const std::filesystem::path dir =
+      std::filesystem::temp_directory_path() / ("compose_test_" + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir);
+  ASSERT_EQ(std::system((std::string(COMPOSE_BIN) + " " + dir.string()).c_str()), 0);
+  for (const TrackCase& c : kTracks) {
+    auto bytes = [](const std::filesystem::path& p) {
+      std::ifstream f(p, std::ios::binary);
+      return std::string(std::istreambuf_iterator<char>(f), {});
+    };
+    const std::string made = bytes(dir / c.File);
+    EXPECT_FALSE(made.empty()) << c.File;
+    EXPECT_TRUE(made == bytes(Shipped(c.File))) << "da/" << c.File << " is stale: run make assets";
+  }
+  std::filesystem::remove_all(dir);
 }
 
 TEST(ShippedEffects, SixteenBitShortAndAudible) {

@@ -61,16 +61,20 @@ Sprite ThrownObject();                     // 32 x 32
 
 struct Fonts {
   Font* Black = nullptr;  // Noto Sans CJK JP Black
-  Font* Label = nullptr;  // the event-label face
+  Font* Label = nullptr;  // the face of the preview tags
+  Font* Pixel = nullptr;  // an 8-pixel bitmap face (drawn on whole pixels)
 };
 
 // Text fitted into a w x h cell: the largest size whose ink fits
 // (narrowed horizontally when needed), centred. The ink is ink; with a
-// halo, a one-pixel ring of halo colour around it belongs to the sprite;
-// with fullHeight the ink may reach the top and bottom rows, where the ring
-// is cut off, which leaves small lettering a pixel or two taller.
+// halo, a one-pixel ring of halo colour around it belongs to the sprite.
 Sprite Lettering(Font* font, const std::string& utf8, int w, int h, Rgb ink, bool withHalo,
-                 Rgb halo, bool fullHeight = false);
+                 Rgb halo);
+
+// Pixel lettering for small labels: each glyph of an 8-pixel bitmap face
+// drawn one font pixel to one sheet pixel, spaced out by up to two pixels
+// where the cell has room, centred, with a one-pixel halo ring.
+Sprite PixelLettering(Font* font, const std::string& utf8, int w, int h, Rgb ink, Rgb halo);
 
 // The title lettering: the white silhouette (as a sprite) and its
 // salmon-pink stretch, which covers columns 66..128 of it.
@@ -106,3 +110,7 @@ bool BuildSheets(const Art& art, std::vector<Sheet>* sheets, std::string* error)
 // A reviewer's view of a sheet: scaled 3x, a 16-pixel grid, each region
 // outlined and named.
 Image Preview(const Sheet& sheet, Font* labelFont);
+// One region for a before-and-after review: at 3x its picture, its mask and
+// the two drawn over a ground colour as the game draws sprites (mask OR-ed,
+// picture AND-ed); last the same drawing at 1x, as a player sees it.
+Image Zoom(const Image& sheet, int x, int y, int w, int h, int mx, int my, Rgb ground);

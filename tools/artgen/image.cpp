@@ -109,6 +109,41 @@ bool WritePng(const std::string& path, const Image& img, std::string* error) {
   return true;
 }
 
+bool ReadPng(const std::string& path, Image* img, std::string* error) {
+  FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) {
+    *error = "cannot open " + path;
+    return false;
+  }
+  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png ? png_create_info_struct(png) : nullptr;
+  if (!png || !info || setjmp(png_jmpbuf(png))) {
+    png_destroy_read_struct(&png, &info, nullptr);
+    std::fclose(f);
+    *error = "libpng cannot read " + path;
+    return false;
+  }
+  png_init_io(png, f);
+  png_read_info(png, info);
+  int w = static_cast<int>(png_get_image_width(png, info));
+  int h = static_cast<int>(png_get_image_height(png, info));
+  if (png_get_color_type(png, info) != PNG_COLOR_TYPE_RGB || png_get_bit_depth(png, info) != 8) {
+    png_destroy_read_struct(&png, &info, nullptr);
+    std::fclose(f);
+    *error = path + " is not 8-bit RGB";
+    return false;
+  }
+  *img = Image(w, h);
+  std::vector<uint8_t> row(static_cast<size_t>(w) * 3);
+  for (int y = 0; y < h; ++y) {
+    png_read_row(png, row.data(), nullptr);
+    for (int x = 0; x < w; ++x) img->At(x, y) = {row[3 * x], row[3 * x + 1], row[3 * x + 2]};
+  }
+  png_destroy_read_struct(&png, &info, nullptr);
+  std::fclose(f);
+  return true;
+}
+
 Image ScaleUp(const Image& img, int factor) {
   Image r(img.W * factor, img.H * factor);
   for (int y = 0; y < r.H; ++y)

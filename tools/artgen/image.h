@@ -67,4 +67,6 @@ Image SpriteOn(const Sprite& s, Rgb ground);
 
 // Writes 8-bit RGB without metadata, so equal pictures give equal files.
 bool WritePng(const std::string& path, const Image& img, std::string* error);
+// Reads an 8-bit RGB PNG such as the ones WritePng writes.
+bool ReadPng(const std::string& path, Image* img, std::string* error);
 Image ScaleUp(const Image& img, int factor);

@@ -27,9 +27,9 @@ Sprite InkSprite(const Coverage& cov, int w, int h, int ox, int oy, Rgb ink, boo
 }  // namespace
 
 Sprite Lettering(Font* font, const std::string& utf8, int w, int h, Rgb ink, bool withHalo,
-                 Rgb halo, bool fullHeight) {
+                 Rgb halo) {
   int room = withHalo ? 1 : 0;
-  int iw = w - 2 * room, ih = h - (fullHeight ? 0 : 2 * room);
+  int iw = w - 2 * room, ih = h - 2 * room;
   // The largest size whose ink is no taller than the cell, then narrowed to
   // fit its width.
   double size = 4;
@@ -43,6 +43,40 @@ Sprite Lettering(Font* font, const std::string& utf8, int w, int h, Rgb ink, boo
     cov = RenderText(font, utf8, size, sx);
   int ox = (w - cov.W) / 2, oy = (h - cov.H) / 2;
   return InkSprite(cov, w, h, ox, oy, ink, withHalo, halo);
+}
+
+Sprite PixelLettering(Font* font, const std::string& utf8, int w, int h, Rgb ink, Rgb halo) {
+  constexpr int kEm = 8;
+  // One glyph at a time, so each keeps its own pixel columns.
+  std::vector<Coverage> glyphs;
+  std::vector<int> tops;
+  int top = h, bottom = 0, inkW = 0;
+  for (size_t i = 0; i < utf8.size();) {
+    unsigned char c = static_cast<unsigned char>(utf8[i]);
+    size_t n = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+    Coverage g = RenderText(font, utf8.substr(i, n), kEm, 1.0, 1);
+    i += n;
+    int t = -g.Baseline;  // the ink's top row, counted from the baseline
+    tops.push_back(t);
+    top = std::min(top, t);
+    bottom = std::max(bottom, t + g.H);
+    inkW += g.W;
+    glyphs.push_back(std::move(g));
+  }
+  int gaps = static_cast<int>(glyphs.size()) - 1;
+  int room = w - 2 - inkW;  // the halo takes a column each side
+  int space = gaps > 0 ? std::clamp(room / gaps, 1, 2) : 0;
+  int x = (w - (inkW + space * gaps)) / 2, y0 = (h - (bottom - top)) / 2 - top;
+  Sprite s(w, h);
+  for (size_t k = 0; k < glyphs.size(); ++k) {
+    const Coverage& g = glyphs[k];
+    for (int j = 0; j < g.H; ++j)
+      for (int i = 0; i < g.W; ++i)
+        if (g.At(i, j) >= 128) s.Set(x + i, y0 + tops[k] + j, ink);
+    x += g.W + space;
+  }
+  Outline(s, halo);
+  return s;
 }
 
 Title TitleLettering(const Fonts& fonts) {

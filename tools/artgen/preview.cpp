@@ -44,3 +44,27 @@ Image Preview(const Sheet& sheet, Font* labelFont) {
   }
   return img;
 }
+
+Image Zoom(const Image& sheet, int x, int y, int w, int h, int mx, int my, Rgb ground) {
+  const int gap = 6, k = kScale;
+  Image drawn(w, h, ground), picture(w, h), mask(w, h);
+  for (int j = 0; j < h; ++j)
+    for (int i = 0; i < w; ++i) {
+      Rgb p = sheet.At(x + i, y + j), m = sheet.At(mx + i, my + j), &d = drawn.At(i, j);
+      d = {static_cast<uint8_t>((d.R | m.R) & p.R), static_cast<uint8_t>((d.G | m.G) & p.G),
+           static_cast<uint8_t>((d.B | m.B) & p.B)};
+      picture.At(i, j) = p;
+      mask.At(i, j) = m;
+    }
+  Image out(3 * (w * k + gap) + w + 2 * gap, h * k + 2 * gap, Rgb{128, 128, 128});
+  int left = gap;
+  for (const Image* part : {&picture, &mask, &drawn}) {
+    Image big = ScaleUp(*part, k);
+    for (int j = 0; j < big.H; ++j)
+      for (int i = 0; i < big.W; ++i) out.At(left + i, gap + j) = big.At(i, j);
+    left += big.W + gap;
+  }
+  for (int j = 0; j < h; ++j)
+    for (int i = 0; i < w; ++i) out.At(left + i, gap + j) = drawn.At(i, j);
+  return out;
+}

@@ -38,17 +38,19 @@ std::vector<Point> StarPolygon(double cx, double cy, double outer, double inner,
 }
 
 Sprite MoodStar() {
-  // Centred on the cell's centre, so the quarter turns turn in place.
-  const double c = 40, outer = 39, inner = 16.5;
+  // Centred on the cell's centre, so the quarter turns turn in place. Small
+  // enough that no turn reaches row 74: the panel prints the mood's reading
+  // from row 75 of the cell down, and the point-down turn must stay clear.
+  const double c = 40, outer = 34, inner = 14.4;
   auto shape = StarPolygon(c, c, outer, inner, 5, 0);
-  auto body = StarPolygon(c, c, outer - 6.5, inner - 3, 5, 0);
-  auto shine = StarPolygon(c - 4, c - 5, 13, 5.5, 5, 0);
+  auto body = StarPolygon(c, c, outer - 5.5, inner - 2.5, 5, 0);
+  auto shine = StarPolygon(c - 3.5, c - 4, 11, 4.7, 5, 0);
   auto all = PolygonCoverage(80, 80, shape);
   auto red = PolygonCoverage(80, 80, body);
   auto glow = PolygonCoverage(80, 80, shine);
   Sprite s(80, 80);
   const Rgb pink{255, 196, 206}, edge{236, 140, 160}, deep{176, 0, 24}, mid{226, 18, 40},
-      hi{255, 96, 104};
+      hi{255, 96, 104}, ink{56, 10, 24};
   for (int y = 0; y < 80; ++y)
     for (int x = 0; x < 80; ++x) {
       size_t i = static_cast<size_t>(y) * 80 + x;
@@ -56,7 +58,7 @@ Sprite MoodStar() {
       Rgb col = pink;
       if (red[i] >= 0.5) {
         // Lit from the upper left; a soft highlight star near the middle.
-        double t = std::clamp(((x - c) + (y - c)) / 70.0 + 0.5, 0.0, 1.0);
+        double t = std::clamp(((x - c) + (y - c)) / 60.0 + 0.5, 0.0, 1.0);
         col = Mix(hi, deep, t);
         col = Mix(col, mid, 0.35);
         if (glow[i] > 0) col = Mix(col, Rgb{255, 150, 150}, glow[i] * 0.8);
@@ -65,6 +67,8 @@ Sprite MoodStar() {
       }
       s.Set(x, y, col);
     }
+  // The dark rim every sprite has, so the pale edge reads on the dark panel.
+  Outline(s, ink);
   return s;
 }
 

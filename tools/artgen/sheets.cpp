@@ -197,8 +197,8 @@ Sheet Chip3(const Art& art) {
     // reads on its gate's banner.
     bool pale = l.Ink.R + l.Ink.G + l.Ink.B > 600;
     Rgb halo = pale ? Rgb{60, 10, 20} : white;
-    Put(sh, Lettering(art.Type.Label, l.Text, 52, 11, l.Ink, true, halo, true), l.X, l.Y, l.X,
-        l.Y - 11, l.Text);
+    Put(sh, PixelLettering(art.Type.Pixel, l.Text, 52, 11, l.Ink, halo), l.X, l.Y, l.X, l.Y - 11,
+        l.Text);
   }
   return sh;
 }

@@ -4,16 +4,21 @@
 //            then a 125-bar loop body of 2150 ms bars from 2450 to 271200 ms,
 //            then its first two bars again and a closing chord.
 //   bg2.mid  high spirits, F major, 4/4. A silent bar of 1600 ms, a two-bar
-//            fanfare to 4560 ms, a 48-bar loop body of 1605 ms bars to
-//            81600 ms, then its first two bars again and a closing chord.
+//            opening (a swell and a climbing run, no tune) to 4560 ms, a
+//            48-bar loop body of 1605 ms bars to 81600 ms, then its first
+//            two bars again and a closing chord.
 // The game jumps from the end of each loop body back to its start, so what
-// follows the jump point is written to be what follows the target.
+// follows the jump point is what follows the target, note for note as
+// performed, and no note starts near either.
 //
 // The score is written below in a small note language, in C major; each song
-// is transposed as a whole when it is written. Everything is deterministic.
+// is transposed as a whole when it is written, and played by a seeded
+// performance pass (timing, loudness, expression, pedal). Everything is
+// deterministic.
 //
 // Usage: compose OUTDIR
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -24,6 +29,7 @@
 namespace {
 
 constexpr uint32_t kQuarter = 480;
+constexpr double kPi = 3.14159265358979323846;
 constexpr uint32_t kBar = 4 * kQuarter;
 
 [[noreturn]] void Fail(const std::string& message) {
@@ -232,6 +238,34 @@ int DiatonicShift(int key, int steps) {
 
 // ---- Parts ----------------------------------------------------------------------
 
+// A theme heard before is decorated a little differently each time: where a
+// quarter note leaps a third to the next, some of them (chosen by where the
+// section falls in the song) pass through the step between as two eighths.
+std::vector<std::vector<MelodyNote>> Ornament(std::vector<std::vector<MelodyNote>> bars,
+                                              uint32_t start) {
+  for (std::size_t b = 0; b < bars.size(); ++b) {
+    std::vector<MelodyNote> out;
+    const std::vector<MelodyNote>& bar = bars[b];
+    for (std::size_t i = 0; i < bar.size(); ++i) {
+      const MelodyNote& n = bar[i];
+      const int leap =
+          i + 1 < bar.size() && bar[i + 1].Key >= 0 && n.Key >= 0 ? bar[i + 1].Key - n.Key : 0;
+      uint32_t h = (start + static_cast<uint32_t>(b * 16 + i)) * 2654435761u;
+      h ^= h >> 15;
+      const int step = n.Key >= 0 ? DiatonicShift(n.Key, leap > 0 ? 1 : -1) : -1;
+      if (n.Len == kQuarter && std::abs(leap) >= 3 && std::abs(leap) <= 4 &&
+          std::abs(step - n.Key) <= 2 && h % 5 < 2) {
+        out.push_back({n.Key, kQuarter / 2});
+        out.push_back({step, kQuarter / 2});
+      } else {
+        out.push_back(n);
+      }
+    }
+    bars[b] = out;
+  }
+  return bars;
+}
+
 struct MelodyVoice {
   int Channel;
   int Shift;  // semitones
@@ -270,37 +304,61 @@ struct Hit {
 enum class Comp { Quarters, Pop, Arpeggio, Offbeat, Stabs, Pads, Riff, None };
 enum class BassStyle { Half, Walk, Whole, Drive, Octaves };
 
+// A bar's pattern: the fourth bar of a phrase turns round into the next;
+// the others pick among the style's variants by where they fall in the song,
+// so a recurring section is not accompanied bar for bar alike.
+const std::vector<Hit>& PickVariant(const std::vector<std::vector<Hit>>& variants, uint32_t bar,
+                                    std::size_t inSection) {
+  if (inSection % 4 == 3) return variants.back();
+  uint32_t h = (bar / kBar + 7) * 2654435761u;
+  h ^= h >> 13;
+  return variants[h % (variants.size() - 1)];
+}
+
 void PlayComp(Song& s, uint32_t start, const std::vector<std::vector<Chord>>& chords, Comp style,
               int channel, int low, int velocity, std::size_t firstBar = 0,
               std::size_t barCount = 999) {
-  static const std::vector<Hit> kQuarters = {
-      {0, 420, 8}, {480, 300, -6}, {960, 420, 4}, {1440, 300, -6}};
-  static const std::vector<Hit> kPop = {
-      {0, 440, 8}, {720, 200, 0}, {960, 440, 4}, {1440, 200, -4}, {1680, 200, 0}};
-  static const std::vector<Hit> kOffbeat = {
-      {240, 150, 2}, {720, 150, 0}, {1200, 150, 2}, {1680, 150, 0}};
-  static const std::vector<Hit> kStabs = {{0, 200, 10}, {720, 140, 0}, {1680, 140, 4}};
-  static const std::vector<Hit> kRiff = {
-      {0, 200, 10}, {360, 100, 0}, {720, 200, 4}, {1200, 120, 0}, {1440, 200, 6}};
+  static const std::vector<std::vector<Hit>> kQuarters = {
+      {{0, 420, 8}, {480, 300, -6}, {960, 420, 4}, {1440, 300, -6}},
+      {{0, 900, 8}, {960, 420, 4}, {1440, 300, -6}},
+      {{0, 420, 8}, {480, 300, -6}, {960, 420, 4}, {1440, 200, -2}, {1680, 200, 2}}};
+  static const std::vector<std::vector<Hit>> kPop = {
+      {{0, 440, 8}, {720, 200, 0}, {960, 440, 4}, {1440, 200, -4}, {1680, 200, 0}},
+      {{0, 660, 8}, {720, 200, 0}, {1200, 200, 2}, {1440, 440, -2}},
+      {{0, 440, 8}, {480, 200, -4}, {720, 200, 0}, {960, 440, 4}, {1680, 200, 2}},
+      {{0, 440, 8}, {720, 200, 2}, {1200, 200, 0}, {1680, 220, 6}}};
+  static const std::vector<std::vector<Hit>> kOffbeat = {
+      {{240, 150, 2}, {720, 150, 0}, {1200, 150, 2}, {1680, 150, 0}},
+      {{240, 150, 2}, {720, 150, 0}, {960, 100, -6}, {1200, 150, 2}, {1680, 150, 0}},
+      {{240, 150, 2}, {720, 150, 0}, {1200, 150, 2}, {1440, 100, -4}, {1680, 150, 4}}};
+  static const std::vector<std::vector<Hit>> kStabs = {
+      {{0, 200, 10}, {720, 140, 0}, {1680, 140, 4}},
+      {{0, 200, 10}, {720, 140, 0}, {1200, 140, 2}},
+      {{0, 200, 10}, {480, 140, -2}, {1680, 140, 4}},
+      {{0, 200, 10}, {720, 140, 0}, {1200, 120, 0}, {1440, 120, 2}, {1680, 140, 6}}};
+  static const std::vector<std::vector<Hit>> kRiff = {
+      {{0, 200, 10}, {360, 100, 0}, {720, 200, 4}, {1200, 120, 0}, {1440, 200, 6}},
+      {{0, 200, 10}, {360, 100, 0}, {720, 200, 4}, {1440, 200, 6}},
+      {{0, 200, 10}, {360, 100, 0}, {720, 200, 4}, {1200, 120, 0}, {1440, 120, 4}, {1680, 120, 6}}};
   for (std::size_t b = firstBar; b < chords.size() && b < firstBar + barCount; ++b) {
     const uint32_t bar = start + static_cast<uint32_t>(b - firstBar) * kBar;
     const uint32_t inSection = static_cast<uint32_t>(b) * kBar;
     const std::vector<Hit>* hits = nullptr;
     switch (style) {
       case Comp::Quarters:
-        hits = &kQuarters;
+        hits = &PickVariant(kQuarters, bar, b);
         break;
       case Comp::Pop:
-        hits = &kPop;
+        hits = &PickVariant(kPop, bar, b);
         break;
       case Comp::Offbeat:
-        hits = &kOffbeat;
+        hits = &PickVariant(kOffbeat, bar, b);
         break;
       case Comp::Stabs:
-        hits = &kStabs;
+        hits = &PickVariant(kStabs, bar, b);
         break;
       case Comp::Riff:
-        hits = &kRiff;
+        hits = &PickVariant(kRiff, bar, b);
         break;
       case Comp::None:
         return;
@@ -419,6 +477,137 @@ constexpr int kKick = 36, kStick = 37, kSnare = 38, kClap = 39, kClosedHat = 42,
               kCrash = 49, kRide = 51, kTambourine = 54, kHighTom = 50, kMidTom = 47, kLowTom = 45,
               kFloorTom = 43;
 
+// ---- The performance ------------------------------------------------------------
+//
+// The score above is on the sixteenth-note grid; a player is not. A seeded
+// pass moves every note a little in time, length and loudness by where it
+// falls in the song (so a recurring section is never played the same way
+// twice), shapes each four-bar phrase, and adds the controllers a player
+// moves: expression swells on the held voices, the sustain pedal on the
+// piano.
+
+// A fixed hash of a note's place: uniform in [0, 1).
+double Chance(uint64_t seed, uint32_t tick, int channel, int key, int salt) {
+  uint64_t z = seed ^ (static_cast<uint64_t>(tick) << 20) ^ (static_cast<uint64_t>(channel) << 12) ^
+               (static_cast<uint64_t>(key) << 4) ^ static_cast<uint64_t>(salt);
+  z += 0x9E3779B97F4A7C15ull;
+  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+  z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+  z ^= z >> 31;
+  return static_cast<double>(z >> 11) / 9007199254740992.0;
+}
+
+// Roughly bell-shaped in [-1, 1].
+double Spread(uint64_t seed, uint32_t tick, int channel, int key, int salt) {
+  return Chance(seed, tick, channel, key, salt) + Chance(seed, tick, channel, key, salt + 1) - 1;
+}
+
+struct Player {
+  int Channel;
+  int TimingTicks;  // how far a note may move either way
+  int LateTicks;    // a habit of playing behind the beat
+  int VelocitySpread;
+  int PhraseSwell;  // velocity added at the height of a phrase
+};
+
+struct Performance {
+  uint64_t Seed;
+  std::vector<Player> Players;
+  uint32_t LoopStart, LoopEnd;  // the jump target's and the jump point's ticks
+  uint32_t Clean;               // ticks around both kept free of note starts
+  std::vector<uint32_t> Cuts;   // bar lines no note may sound across
+};
+
+void Perform(Song& s, const Performance& p) {
+  for (Note& n : s.Notes) {
+    const Player* who = nullptr;
+    for (const Player& pl : p.Players)
+      if (pl.Channel == n.Channel) who = &pl;
+    if (who == nullptr || n.Tick == 0) continue;
+    const double t = Spread(p.Seed, n.Tick, n.Channel, n.Key, 0);
+    const int move = static_cast<int>(std::lround(who->TimingTicks * t)) + who->LateTicks;
+    // Where in its four-bar phrase the note falls: phrases rise to their
+    // third bar and settle.
+    const double phase =
+        static_cast<double>((n.Tick - std::min(n.Tick, p.LoopStart)) % (4 * kBar)) / (4 * kBar);
+    const double arch = std::sin(kPi * std::min(1.0, phase * 1.25));
+    const int vel =
+        n.Velocity + static_cast<int>(std::lround(who->VelocitySpread *
+                                                      Spread(p.Seed, n.Tick, n.Channel, n.Key, 2) +
+                                                  who->PhraseSwell * arch));
+    const double stretch = 1 + 0.08 * Spread(p.Seed, n.Tick, n.Channel, n.Key, 4);
+    n.Tick = static_cast<uint32_t>(std::max<int64_t>(1, static_cast<int64_t>(n.Tick) + move));
+    n.Len = std::max<uint32_t>(30, static_cast<uint32_t>(n.Len * stretch));
+    n.Velocity = static_cast<uint8_t>(std::clamp(vel, 1, 127));
+  }
+  // The jump: nothing starts within Clean ticks either side of the jump
+  // point, nor after the target (which is what follows the jump point).
+  for (Note& n : s.Notes) {
+    for (uint32_t at : {p.LoopStart, p.LoopEnd}) {
+      if (n.Tick >= at && n.Tick < at + p.Clean) {
+        const uint32_t end = n.Tick + n.Len;
+        n.Tick = at + p.Clean;
+        n.Len = std::max<uint32_t>(30, end > n.Tick ? end - n.Tick : 0);
+      } else if (n.Tick + p.Clean > at && n.Tick < at) {
+        n.Tick = at - p.Clean;
+      }
+    }
+  }
+  // Nothing sounds across the places the player seeks to or from.
+  for (Note& n : s.Notes)
+    for (uint32_t at : p.Cuts)
+      if (n.Tick < at && n.Tick + n.Len > at) n.Len = std::max<uint32_t>(1, at - n.Tick - 1);
+}
+
+// Expression (CC 11) on a channel from `from` to `to`: a swell over each
+// four-bar phrase, back to `base` at every phrase's end.
+void Swell(Song& s, int channel, uint32_t from, uint32_t to, int base, int depth) {
+  const uint8_t cc = static_cast<uint8_t>(0xB0 | channel);
+  for (uint32_t phrase = from; phrase < to; phrase += 4 * kBar) {
+    int last = -1;
+    for (uint32_t t = 0; t < 4 * kBar && phrase + t < to; t += 120) {
+      const double x = static_cast<double>(t) / (4 * kBar);
+      const double rise = std::sin(kPi * x);
+      const int v = std::clamp(base + static_cast<int>(std::lround(depth * rise * rise)), 0, 127);
+      if (v != last) s.Controls.push_back({phrase + t, cc, 11, static_cast<uint8_t>(v)});
+      last = v;
+    }
+  }
+}
+
+// The sustain pedal (CC 64) on the piano: caught just after each chord
+// (every half bar), lifted just before the next, so it never rings across
+// a bar line.
+void Pedal(Song& s, int channel, uint32_t from, uint32_t to) {
+  const uint8_t cc = static_cast<uint8_t>(0xB0 | channel);
+  for (uint32_t t = from; t < to; t += kBar / 2) {
+    s.Controls.push_back({t + 30, cc, 64, 127});
+    s.Controls.push_back({t + kBar / 2 - 16, cc, 64, 0});
+  }
+}
+
+// What follows the jump point is what follows the target: the performed
+// notes and controllers of [target, target + span) are copied after the
+// jump point, replacing what the score had there.
+template <typename Event>
+void RepeatEvents(std::vector<Event>& events, uint32_t target, uint32_t jump, uint32_t span) {
+  std::vector<Event> out;
+  for (const Event& e : events)
+    if (e.Tick < jump || e.Tick >= jump + span) out.push_back(e);
+  for (const Event& e : events)
+    if (e.Tick >= target && e.Tick < target + span) {
+      Event c = e;
+      c.Tick = e.Tick - target + jump;
+      out.push_back(c);
+    }
+  events = out;
+}
+
+void RepeatAfterJump(Song& s, uint32_t target, uint32_t jump, uint32_t span) {
+  RepeatEvents(s.Notes, target, jump, span);
+  RepeatEvents(s.Controls, target, jump, span);
+}
+
 // ---- Writing ------------------------------------------------------------------
 
 void PutVarLen(std::vector<uint8_t>& out, uint32_t v) {
@@ -478,7 +667,28 @@ Raw TrackName(const std::string& name) {
   return Meta(0, 0x03, std::vector<uint8_t>(name.begin(), name.end()));
 }
 
-void WriteSong(const Song& s, const std::string& path, const std::vector<std::string>& names) {
+void WriteSong(Song s, const std::string& path, const std::vector<std::string>& names) {
+  // A key struck twice at once is one note, the louder; a repeated key ends
+  // before it is struck again, or its note-off would cut the new note short.
+  std::stable_sort(s.Notes.begin(), s.Notes.end(), [](const Note& a, const Note& b) {
+    return a.Channel != b.Channel ? a.Channel < b.Channel
+           : a.Key != b.Key       ? a.Key < b.Key
+                                  : a.Tick < b.Tick;
+  });
+  std::vector<Note> notes;
+  for (const Note& n : s.Notes) {
+    Note* last = notes.empty() ? nullptr : &notes.back();
+    if (last && last->Channel == n.Channel && last->Key == n.Key && last->Tick == n.Tick) {
+      last->Velocity = std::max(last->Velocity, n.Velocity);
+      last->Len = std::max(last->Len, n.Len);
+      continue;
+    }
+    if (last && last->Channel == n.Channel && last->Key == n.Key &&
+        last->Tick + last->Len >= n.Tick)
+      last->Len = n.Tick - last->Tick - 1 > 0 ? n.Tick - last->Tick - 1 : 1;
+    notes.push_back(n);
+  }
+  s.Notes = notes;
   std::vector<uint8_t> file = {'M', 'T', 'h', 'd'};
   PutBigEndian(file, 6, 4);
   PutBigEndian(file, 1, 2);
@@ -649,8 +859,9 @@ void PlayBeat(Song& s, uint32_t bar, Drums beat, bool fill, int level, uint32_t 
 // One section's bars [first, first + count) at tick start. The bar after the
 // section (for the bass's approach note) is next.
 void PlaySection(Song& s, uint32_t start, const Section& sec, const std::vector<Chord>& next,
-                 bool fillAtEnd, std::size_t first, std::size_t count) {
-  const auto theme = ParseMelody(sec.Theme);
+                 bool fillAtEnd, bool heardBefore, std::size_t first, std::size_t count) {
+  const auto written = ParseMelody(sec.Theme);
+  const auto theme = heardBefore ? Ornament(written, start) : written;
   const auto chords = ParseChords(sec.Chords);
   if (theme.size() != chords.size()) Fail(std::string("theme and chords differ: ") + sec.Theme);
   const int lv = sec.Level;
@@ -665,7 +876,10 @@ void PlaySection(Song& s, uint32_t start, const Section& sec, const std::vector<
     const uint32_t bar = start + static_cast<uint32_t>(b - first) * kBar;
     const uint32_t inSection = static_cast<uint32_t>(b) * kBar;
     if (b == 0) AddNote(s, bar, 200, 9, kCrash, 80 + lv);
-    PlayBeat(s, bar, sec.Beat, fillAtEnd && b + 1 == chords.size(), lv, inSection);
+    const bool fill = fillAtEnd && b + 1 == chords.size();
+    PlayBeat(s, bar, sec.Beat, fill, lv, inSection);
+    // The drummer marks the end of a four-bar phrase with a soft pick-up.
+    if (b % 4 == 3 && !fill) PlayDrums(s, bar, {{kSnare, "............o.oo"}}, 78 + lv, inSection);
   }
 }
 
@@ -696,13 +910,16 @@ Song Compose() {
     const Section& next = kForm[(i + 1) % n];
     const auto nextChords = ParseChords(next.Chords);
     const bool fill = next.Beat == Drums::Full || i + 1 == n;
-    PlaySection(s, at, kForm[i], nextChords.front(), fill, 0, 999);
+    bool heard = false;
+    for (std::size_t j = 0; j < i; ++j) heard = heard || kForm[j].Theme == kForm[i].Theme;
+    PlaySection(s, at, kForm[i], nextChords.front(), fill, heard, 0, 999);
     at += static_cast<uint32_t>(ParseChords(kForm[i].Chords).size()) * kBar;
   }
   if (at != kBar + 125 * kBar) Fail("the school-day loop is not 125 bars");
-  // Past the jump point the loop's first two bars once more, then an end.
-  PlaySection(s, at, kForm[0], ParseChords(kForm[0].Chords)[2], false, 0, 2);
-  at += 2 * kBar;
+  const uint32_t jump = at;
+  // Past the jump point the loop's first two bars once more (as performed),
+  // then, a beat later so that those bars ring out whole, an end.
+  at += 2 * kBar + kQuarter;
   for (int key : {60, 64, 67, 72}) AddNote(s, at, kBar - 60, kStrings, key, 66);
   for (int key : {60, 64, 67}) AddNote(s, at, kBar - 60, kPiano, key, 70);
   AddNote(s, at, kBar - 60, kFlute, 72, 84);
@@ -710,6 +927,30 @@ Song Compose() {
   AddNote(s, at, 200, 9, kCrash, 84);
   AddNote(s, at, 100, 9, kKick, 90);
   s.EndTick = at + kBar + kQuarter;
+
+  // The held voices breathe with the phrases; the piano is pedalled.
+  for (int ch : {kFlute, kClarinet, kStrings}) {
+    s.Controls.push_back({0, static_cast<uint8_t>(0xB0 | ch), 11, 108});
+    Swell(s, ch, kBar, jump, 108, 19);
+    s.Controls.push_back({jump - 10, static_cast<uint8_t>(0xB0 | ch), 11, 108});
+  }
+  s.Controls.push_back({0, static_cast<uint8_t>(0xB0 | kPiano), 64, 0});
+  Pedal(s, kPiano, kBar, jump);
+  // 48 ticks are 54 ms at the loop's tempo. The track starts at 2400 ms,
+  // tick 1880 of the lead-in bar.
+  Perform(s, {0x5C4001DA7ull,
+              {{kFlute, 10, 4, 6, 6},
+               {kClarinet, 10, 4, 6, 6},
+               {kPiano, 8, 2, 7, 4},
+               {kStrings, 12, 6, 4, 4},
+               {kBass, 6, 1, 5, 2},
+               {kGlock, 6, 0, 6, 3},
+               {9, 5, 0, 7, 2}},
+              kBar,
+              jump,
+              48,
+              {1880, kBar, jump}});
+  RepeatAfterJump(s, kBar, jump, 2 * kBar);
   return s;
 }
 
@@ -720,9 +961,6 @@ Song Compose() {
 namespace spirits {
 
 constexpr int kTrumpet = 0, kBrass = 1, kPiano = 2, kBass = 3, kSax = 4;
-
-const char* const kFanfare = "G4:8 C5:8 E5:8 G5:8 C6:4. G5:8 | A5:8 B5:8 C6:8 D6:8 F6:4 D6:8 B5:8";
-const char* const kFanfareChords = "C | G7";
 
 const char* const kThemeA =
     "C4:8 C4:8 E4:8 G4:8 r:8 G4:8 A4:8 G4:8 | F4:4 A4:4 C5:4. A4:8 |"
@@ -829,22 +1067,29 @@ void PlayBeat(Song& s, uint32_t bar, Drums beat, bool fill, int level, uint32_t 
 }
 
 void PlaySection(Song& s, uint32_t start, const Section& sec, const std::vector<Chord>& next,
-                 std::size_t first, std::size_t count) {
-  const auto theme = ParseMelody(sec.Theme);
+                 bool heardBefore, std::size_t first, std::size_t count) {
+  const auto written = ParseMelody(sec.Theme);
+  const auto theme = heardBefore ? Ornament(written, start) : written;
   const auto chords = ParseChords(sec.Chords);
   if (theme.size() != chords.size()) Fail(std::string("theme and chords differ: ") + sec.Theme);
   const int lv = sec.Level;
   PlayMelody(s, start, theme, {kTrumpet, 0, 96 + lv, 0, 0.86}, first, count);
   if (sec.Sax) PlayMelody(s, start, theme, {kSax, 0, 80 + lv, -2, 0.86}, first, count);
-  PlayComp(s, start, chords, sec.Brass, kBrass, 55, (sec.Brass == Comp::Pads ? 62 : 84) + lv, first,
+  // The chords stay under the trumpet, whose lowest note is middle C.
+  PlayComp(s, start, chords, sec.Brass, kBrass, 48, (sec.Brass == Comp::Pads ? 62 : 84) + lv, first,
            count);
-  PlayComp(s, start, chords, Comp::Offbeat, kPiano, 60, 70 + lv, first, count);
+  PlayComp(s, start, chords, Comp::Offbeat, kPiano, 48, 72 + lv, first, count);
   PlayBass(s, start, chords, next, sec.Bass, kBass, 31, 92 + lv, first, count);
   for (std::size_t b = first; b < chords.size() && b < first + count; ++b) {
     const uint32_t bar = start + static_cast<uint32_t>(b - first) * kBar;
     const uint32_t inSection = static_cast<uint32_t>(b) * kBar;
     if (b == 0) AddNote(s, bar, 200, 9, kCrash, 90 + lv);
-    PlayBeat(s, bar, sec.Beat, b + 1 == chords.size(), lv, inSection);
+    const bool fill = b + 1 == chords.size();
+    PlayBeat(s, bar, sec.Beat, fill, lv, inSection);
+    // The drummer marks the end of a four-bar phrase with a pick-up.
+    if (b % 4 == 3 && !fill)
+      PlayDrums(s, bar, {{kSnare, "..............oo"}, {kMidTom, "...............o"}}, 84 + lv,
+                inSection);
   }
 }
 
@@ -862,29 +1107,45 @@ Song Compose() {
   SetUpChannel(s, kSax, 65, 84, 70, 44, 0);
   SetUpChannel(s, 9, 0, 98, 64, 30, 0);
 
-  // The fanfare: trumpet and brass over a snare roll that grows.
-  const auto fanfare = ParseMelody(kFanfare);
-  PlayMelody(s, kBar, fanfare, {kTrumpet, -12, 100, 0, 0.8});
-  PlayMelody(s, kBar, fanfare, {kSax, -12, 78, -2, 0.8});
-  PlayComp(s, kBar, ParseChords(kFanfareChords), Comp::Stabs, kBrass, 55, 86);
-  PlayBass(s, kBar, ParseChords(kFanfareChords), ParseChords(kForm[0].Chords).front(),
-           BassStyle::Octaves, kBass, 31, 88);
-  for (int i = 0; i < 32; ++i) {
-    AddNote(s, kBar + static_cast<uint32_t>(i) * 120, 90, 9, kSnare, 46 + i * 2);
-  }
-  AddNote(s, kBar, 200, 9, kCrash, 90);
-  AddNote(s, kBar, 100, 9, kKick, 96);
+  // The opening, heard at every switch to this track: no tune to tire of,
+  // only a lift into the song. A brass chord swells under a piano run that
+  // climbs two octaves, the bass walks up, and a light snare pick-up leads
+  // into the first bar.
+  const int run[] = {43, 48, 52, 55, 60, 64, 67, 72, 47, 50,
+                     53, 55, 59, 62, 65, 67, 71, 74, 77, 79};
+  for (int i = 0; i < 14; ++i)
+    AddNote(s, kBar + static_cast<uint32_t>(i) * 240, 220, kPiano, run[i], 62 + 2 * i);
+  for (int i = 14; i < 20; ++i)
+    AddNote(s, kBar + 14 * 240 + static_cast<uint32_t>(i - 14) * 80, 70, kPiano, run[i], 80 + i);
+  for (int key : {48, 52, 55, 60}) AddNote(s, kBar, kBar - 40, kBrass, key, 78);
+  for (int key : {47, 50, 53, 55}) AddNote(s, 2 * kBar, kBar - 200, kBrass, key, 76);
+  const uint8_t brassCc = static_cast<uint8_t>(0xB0 | kBrass);
+  for (int i = 0; i <= 16; ++i)
+    s.Controls.push_back(
+        {kBar + static_cast<uint32_t>(i) * 210, brassCc, 11, static_cast<uint8_t>(74 + 2 * i)});
+  AddNote(s, kBar, kBar - 40, kBass, 36, 80);
+  const int walk[] = {31, 33, 35, 38};
+  for (int i = 0; i < 4; ++i)
+    AddNote(s, 2 * kBar + static_cast<uint32_t>(i) * 480, 420, kBass, walk[i], 82 + 3 * i);
+  for (int i = 0; i < 16; ++i)
+    AddNote(s, kBar + static_cast<uint32_t>(i) * 240, 90, 9, kTambourine, i % 2 ? 44 : 56);
+  const int pickup[] = {kSnare, kSnare, kMidTom, kSnare, kLowTom, kSnare, kSnare, kSnare};
+  for (int i = 0; i < 8; ++i)
+    AddNote(s, 2 * kBar + 960 + static_cast<uint32_t>(i) * 120, 90, 9, pickup[i], 56 + 5 * i);
+  AddNote(s, kBar, 100, 9, kKick, 60);
 
   const std::size_t n = std::size(kForm);
   uint32_t at = 3 * kBar;
   for (std::size_t i = 0; i < n; ++i) {
     const auto nextChords = ParseChords(kForm[(i + 1) % n].Chords);
-    PlaySection(s, at, kForm[i], nextChords.front(), 0, 999);
+    bool heard = false;
+    for (std::size_t j = 0; j < i; ++j) heard = heard || kForm[j].Theme == kForm[i].Theme;
+    PlaySection(s, at, kForm[i], nextChords.front(), heard, 0, 999);
     at += static_cast<uint32_t>(ParseChords(kForm[i].Chords).size()) * kBar;
   }
   if (at != 3 * kBar + 48 * kBar) Fail("the high-spirits loop is not 48 bars");
-  PlaySection(s, at, kForm[0], ParseChords(kForm[0].Chords)[2], 0, 2);
-  at += 2 * kBar;
+  const uint32_t jump = at;
+  at += 2 * kBar + kQuarter;
   for (int key : {60, 64, 67}) AddNote(s, at, kBar - 60, kBrass, key, 96);
   AddNote(s, at, kBar - 60, kTrumpet, 72, 100);
   AddNote(s, at, kBar - 60, kSax, 67, 84);
@@ -892,6 +1153,31 @@ Song Compose() {
   AddNote(s, at, 200, 9, kCrash, 100);
   AddNote(s, at, 100, 9, kKick, 100);
   s.EndTick = at + kBar + kQuarter;
+
+  // The horns breathe with the phrases; the piano is pedalled where the
+  // brass holds chords (the third section).
+  for (int ch : {kTrumpet, kSax, kBrass}) {
+    s.Controls.push_back({0, static_cast<uint8_t>(0xB0 | ch), 11, 110});
+    if (ch == kBrass)
+      s.Controls.push_back({3 * kBar - 10, static_cast<uint8_t>(0xB0 | ch), 11, 110});
+    Swell(s, ch, 3 * kBar, jump, 110, 17);
+    s.Controls.push_back({jump - 10, static_cast<uint8_t>(0xB0 | ch), 11, 110});
+  }
+  s.Controls.push_back({0, static_cast<uint8_t>(0xB0 | kPiano), 64, 0});
+  Pedal(s, kPiano, 3 * kBar + 16 * kBar, 3 * kBar + 24 * kBar);
+  // 60 ticks are 50 ms at the loop's tempo.
+  Perform(s, {0xB16'5917'175ull,
+              {{kTrumpet, 8, 3, 6, 6},
+               {kSax, 8, 4, 6, 5},
+               {kBrass, 8, 2, 6, 4},
+               {kPiano, 6, 1, 6, 3},
+               {kBass, 5, 0, 5, 2},
+               {9, 4, 0, 7, 2}},
+              3 * kBar,
+              jump,
+              60,
+              {kBar, 3 * kBar, jump}});
+  RepeatAfterJump(s, 3 * kBar, jump, 2 * kBar);
   return s;
 }
 

@@ -3,10 +3,13 @@
 //   se1 throw              a whoosh of swept noise
 //   se3 pick-up, gate      a ding
 //   se4 failed gate        a low descending buzz
-//   se5 reward landing     a soft thud
+//   se5 reward landing     a thud with a wooden knock on top
 //   se6 mirror or cake     a sparkle of little chimes
 //   se7 thumbtacks         a sharp prick and an "ouch"
 //   se8 cat hit            a startled yowl
+// Every effect carries most of its energy between 300 Hz and 4 kHz, where
+// laptop speakers play and the music leaves room, so each cuts through the
+// music at the level the engine mixes it.
 // Deterministic: the same files on every run.
 //
 // Usage: sfx OUTDIR
@@ -129,7 +132,7 @@ Sound Reward() {
     AddBell(s, 0.065 * i, notes[i], i == 3 ? 1.0 : 0.8,
             i == 3 ? std::vector<Partial>{{1, 1, 0.3}, {2, 0.3, 0.15}, {3, 0.1, 0.08}} : bell);
   }
-  Finish(s, 0.70);
+  Finish(s, 0.82);
   return s;
 }
 
@@ -141,17 +144,18 @@ Sound Throw() {
     const double t = TimeOf(i) / 0.30;
     // Sweeps up past the ear and falls away.
     const double freq = 500 + 2600 * std::sin(kPi * std::min(1.0, t * 1.3));
-    const double env = std::pow(std::sin(kPi * t), 1.5);
-    s[i] = static_cast<float>(env * f.Band(noise.Next(), freq, 1.8));
+    const double env = std::pow(std::sin(kPi * t), 0.8);
+    // Gently saturated: a fuller rush at the same peak.
+    s[i] = static_cast<float>(std::tanh(2.5 * env * f.Band(noise.Next(), freq, 1.8)));
   }
-  Finish(s, 0.62);
+  Finish(s, 0.74);
   return s;
 }
 
 Sound Ding() {
   Sound s = Silence(0.9);
   AddBell(s, 0, 1760.0, 1.0, {{1, 1, 0.35}, {2.76, 0.28, 0.12}, {5.4, 0.1, 0.05}, {2, 0.15, 0.2}});
-  Finish(s, 0.66);
+  Finish(s, 0.78);
   return s;
 }
 
@@ -172,27 +176,33 @@ Sound FailBuzz() {
     }
     env *= t > 0.55 ? std::max(0.0, 1 - (t - 0.55) / 0.15) : 1.0;
     const double raw = Saw(p1, freq) + Saw(p2, freq * 1.008);
-    s[i] = static_cast<float>(env * wobble * f.Low(raw, 1400, 0.8));
+    s[i] = static_cast<float>(env * wobble * f.Low(raw, 2600, 0.8));
   }
-  Finish(s, 0.60);
+  Finish(s, 0.82);
   return s;
 }
 
 Sound Thud() {
-  Sound s = Silence(0.25);
+  Sound s = Silence(0.15);
   Noise noise;
-  Filter f;
+  Filter f, clack;
   double phase = 0;
   for (std::size_t i = 0; i < s.size(); ++i) {
     const double t = TimeOf(i);
     const double freq = 60 + 120 * std::exp(-t / 0.04);
     phase += 2 * kPi * freq / kRate;
-    const double body = std::exp(-t / 0.07) * std::sin(phase);
+    const double body = std::exp(-t / 0.05) * std::sin(phase) * 0.45;
     // A little felt on the first few milliseconds.
     const double knock = std::exp(-t / 0.006) * f.Low(noise.Next(), 900, 0.7) * 0.8;
-    s[i] = static_cast<float>(body + knock);
+    // The knock of the object on the ground: two woody partials and a
+    // click, which small speakers carry where the thud itself is lost.
+    const double wood = std::exp(-t / 0.04) *
+                        (std::sin(2 * kPi * 740 * t) + 0.6 * std::sin(2 * kPi * 1870 * t)) * 1.5;
+    const double click = std::exp(-t / 0.012) * clack.Band(noise.Next(), 2400, 1.2) * 3.0;
+    // Rounded off rather than clipped, which keeps the knock dense.
+    s[i] = static_cast<float>(std::tanh(body + knock + wood + click));
   }
-  Finish(s, 0.78);
+  Finish(s, 0.64);
   return s;
 }
 
@@ -201,11 +211,11 @@ Sound Sparkle() {
   Noise noise;
   for (int i = 0; i < 16; ++i) {
     const double start = 0.035 * i + 0.012 * (noise.Next() + 1);
-    const double freq = 2400 + 1700 * (noise.Next() + 1) + 60 * i;
-    const double level = 0.9 - 0.04 * i;
-    AddBell(s, start, freq, level, {{1, 1, 0.06 + 0.02 * (noise.Next() + 1)}, {2.0, 0.2, 0.03}});
+    const double freq = 1500 + 1100 * (noise.Next() + 1) + 40 * i;
+    const double level = 0.9 - 0.03 * i;
+    AddBell(s, start, freq, level, {{1, 1, 0.08 + 0.02 * (noise.Next() + 1)}, {2.0, 0.2, 0.03}});
   }
-  Finish(s, 0.55);
+  Finish(s, 0.80);
   return s;
 }
 
@@ -232,7 +242,7 @@ Sound Ouch() {
     }
     s[i] = static_cast<float>(v);
   }
-  Finish(s, 0.72);
+  Finish(s, 0.74);
   return s;
 }
 
@@ -263,7 +273,7 @@ Sound Yowl() {
         f1.Band(voice, fa, 4) + 0.7 * f2.Band(voice, fb, 5) + 0.25 * f3.Band(voice, 3000, 6);
     s[i] = static_cast<float>(env * v);
   }
-  Finish(s, 0.70);
+  Finish(s, 0.82);
   return s;
 }
 
