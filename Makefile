@@ -6,8 +6,8 @@ FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: deps configure build run test bench check format format-check fuzz assets screenshots clean \
-  web web-serve
+.PHONY: deps configure build run test bench check format format-check fuzz assets screenshots package \
+  clean web web-serve
 
 deps:
 	@bash scripts/setup-deps.sh
@@ -77,6 +77,10 @@ fuzz: deps
 
 screenshots: build
 	@bash scripts/screenshots.sh $(BUILD)/game docs/screenshots
+
+# A Debian package in $(BUILD)/: kurunoa_VERSION_ARCH.deb.
+package: build
+	@cd $(BUILD) && cpack -G DEB > /dev/null && ls -1 $$PWD/kurunoa_*.deb
 
 assets: configure
 	@cmake --build $(BUILD) --target assets

@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   fonts-ipafont-gothic fonts-noto-cjk-extra fonts-rocknroll fonts-misaki
   fluidr3mono-gm-soundfont timgm6mb-soundfont
-  xvfb xauth xdotool imagemagick x11-utils strace
+  xvfb xauth xdotool imagemagick x11-utils x11-xkb-utils appstream dpkg-dev strace
   emscripten node-acorn nodejs chromium python3 opus-tools
 )
 

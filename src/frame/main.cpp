@@ -7,8 +7,10 @@
 #include <filesystem>
 
 #include "draw/draw.h"
+#include "frame/desktop.h"
 #include "frame/frame.h"
 #include "frame/session.h"
+#include "platform/settings.h"
 #include "play/play.h"
 #include "register/register.h"
 #include "render/render.h"
@@ -43,23 +45,31 @@ std::string ProgramFolder() {
   return dir.string();
 }
 
-// The register is written beside the program in the self-contained game
-// folder; an installed game (or one whose da folder cannot be written)
-// keeps it in the user's data folder instead.
+// Without --app-dir the register lives in the user's data folder, wherever
+// the program runs from: the build tree too, so that cleaning a build never
+// takes a player's graduates with it. A register found beside the program
+// (from before it moved) is copied over once. A file named "portable"
+// beside the program keeps everything there.
 std::string RegisterFolderFor(const std::string& appDir, bool explicitAppDir) {
-  if (explicitAppDir) return appDir;
-  if (!gInstalledLayout && access((appDir + "da").c_str(), W_OK) == 0) return appDir;
-  std::string base;
-  if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg) {
-    base = xdg;
-  } else if (const char* home = std::getenv("HOME"); home && *home) {
-    base = std::string(home) + "/.local/share";
-  } else {
-    return appDir;
-  }
-  const std::string folder = base + "/kurunoa/";
   std::error_code ec;
+  if (explicitAppDir || std::filesystem::exists(appDir + "portable", ec)) return appDir;
+  const std::string folder = UserFolder("XDG_DATA_HOME", ".local/share");
+  if (folder.empty()) return appDir;
   std::filesystem::create_directories(folder + "da", ec);
+  if (!gInstalledLayout && !std::filesystem::exists(folder + "da/da1.txt", ec) &&
+      std::filesystem::exists(appDir + "da/da1.txt", ec)) {
+    bool copied = true;
+    for (const char* file : {"da/da1.txt", "da/da2.txt"}) {
+      if (!std::filesystem::exists(appDir + file, ec)) continue;
+      copied = std::filesystem::copy_file(appDir + file, folder + file, ec) && copied;
+    }
+    // Half a register is worse than none: the next run tries again.
+    if (!copied) std::filesystem::remove(folder + "da/da1.txt", ec);
+    std::fprintf(stderr,
+                 copied ? "kurunoa: the register in %sda was copied to %sda\n"
+                        : "kurunoa: the register in %sda could not be copied to %sda\n",
+                 appDir.c_str(), folder.c_str());
+  }
   return folder;
 }
 
@@ -178,11 +188,7 @@ int Main(int argc, char** argv) {
     std::fprintf(stderr, "kurunoa: %s\n", error.c_str());
     return 2;
   }
-  PlatformOptions po;
-  po.Headless = Options.Headless;
-  po.Scale = Options.Scale;
-  po.Smooth = Options.Smooth;
-  po.Fullscreen = Options.Fullscreen;
+  const PlatformOptions po = DesktopOptions();
   if (!PlatformInit(po, &error)) {
     std::fprintf(stderr, "kurunoa: %s\n", error.c_str());
     SessionClose();
@@ -191,6 +197,7 @@ int Main(int argc, char** argv) {
   PlatformSetCloseHandler(Form_Unload);
 
   Form_Load();
+  DesktopConnect();
   PlatformShowWindow();
 
   while (GameMode != 27) {

@@ -49,42 +49,6 @@ void WriteJsonString(FILE* f, std::string_view s) {
   std::fputc('"', f);
 }
 
-const char* KeyNameFor(int32_t code, char* buf) {
-  switch (code) {
-    case 32:
-      return "SPACE";
-    case 13:
-      return "ENTER";
-    case 27:
-      return "ESC";
-    case 37:
-      return "LEFT";
-    case 38:
-      return "UP";
-    case 39:
-      return "RIGHT";
-    case 40:
-      return "DOWN";
-    case 46:
-      return "DELETE";
-    case 16:
-      return "SHIFT";
-    case 17:
-      return "CTRL";
-    case 18:
-      return "ALT";
-    default:
-      break;
-  }
-  if ((code >= 'A' && code <= 'Z') || (code >= '0' && code <= '9')) {
-    buf[0] = static_cast<char>(code);
-    buf[1] = '\0';
-  } else {
-    std::snprintf(buf, 8, "%d", code);
-  }
-  return buf;
-}
-
 void RecordKeys(int64_t poll) {
   bool held[129];
   bool changed = !gRecordStarted;
@@ -100,10 +64,12 @@ void RecordKeys(int64_t poll) {
   for (int32_t code = 1; code <= 128; ++code) {
     gRecordHeld[code] = held[code];
     if (!held[code]) continue;
-    std::fprintf(gRecord, "%s%s", any ? "," : "", KeyNameFor(code, buf));
+    std::fprintf(gRecord, "%s%s", any ? "," : "", KeyNameOf(code, buf));
     any = true;
   }
   std::fprintf(gRecord, "%s\n", any ? "" : "-");
+  // Each change is on disk at once: a run that crashes can still be replayed.
+  std::fflush(gRecord);
 }
 
 void TraceArray(const int16_t* values, int n) {
@@ -150,7 +116,8 @@ const char* UsageText() {
          "  --replay FILE           play a recording back, frame for frame\n"
          "  --soundfont PATH        the General MIDI SoundFont for the music\n"
          "  --scale N               window scale 1..6 (default: the largest that fits)\n"
-         "  --smooth                linear filtering instead of square pixels\n"
+         "  --smooth                fill the window at the picture's proportions,\n"
+         "                          smoothly filtered, instead of whole-number scaling\n"
          "  --fullscreen            start in fullscreen (Alt+Enter or F11 toggles)\n"
          "  --help                  this text\n"
          "  --version               the version\n"
@@ -164,7 +131,13 @@ const char* UsageText() {
          "  year end  letters spell the name (A I U E O K S T N H M Y R W G Z D B P X),\n"
          "            Up/Down step the syllable, Left/Right move, Delete clears,\n"
          "            Space confirms\n"
-         "  records   Space returns to the title, Escape quits\n";
+         "  records   Space returns to the title, Escape quits\n"
+         "  window    F1 help, Pause pauses, F5/F6 music, F7/F8 effects, F9 mute,\n"
+         "            F11 or Alt+Enter fullscreen\n"
+         "\n"
+         "settings: $XDG_CONFIG_HOME/kurunoa/settings.ini (else ~/.config/kurunoa/)\n"
+         "register: $XDG_DATA_HOME/kurunoa/da (else ~/.local/share/kurunoa/da), or\n"
+         "          beside the program when a file named portable is there\n";
 }
 
 ParseResult ParseCommandLine(int argc, char** argv, SessionOptions* o, std::string* error) {
@@ -303,6 +276,15 @@ bool SessionOpen(std::string* error) {
     std::string text, why;
     if (!ReadScriptFile(scriptFile, &text, error)) return false;
     std::vector<KeyChange> script;
+    // A recording cut off in the middle of its last line (the program was
+    // killed while writing it) still plays up to that line.
+    if (!Options.ReplayFile.empty() && !text.empty() && text.back() != '\n' &&
+        !ParseKeyScript(text, &script, &why)) {
+      const std::size_t cut = text.find_last_of('\n');
+      text.resize(cut == std::string::npos ? 0 : cut + 1);
+      std::fprintf(stderr, "kurunoa: %s: the last line is incomplete and is left out\n",
+                   scriptFile.c_str());
+    }
     if (!ParseKeyScript(text, &script, &why)) {
       *error = scriptFile + ": " + why;
       return false;

@@ -33,6 +33,9 @@ void SdlAudioStart();
 void SdlAudioLock();
 void SdlAudioUnlock();
 void SdlAudioClose();
+// Holds the device still while the window is paused (the music's position
+// with it); a device not yet started stays stopped.
+void SdlAudioPause(bool paused);
 
 // Music and effects played by the backend itself (the browser, with music
 // rendered ahead of time). The music commands are passed on as the game sends

@@ -7,6 +7,7 @@ namespace {
 
 SDL_AudioDeviceID Device = 0;
 AudioCallback Callback = nullptr;
+bool Running = false;
 
 void Pull(void*, Uint8* stream, int len) {
   Callback(reinterpret_cast<float*>(stream), len / static_cast<int>(2 * sizeof(float)));
@@ -70,7 +71,12 @@ bool SdlAudioOpen(AudioCallback callback, AudioFormat* format, std::string* mess
 }
 
 void SdlAudioStart() {
+  Running = true;
   if (Device != 0) SDL_PauseAudioDevice(Device, 0);
+}
+
+void SdlAudioPause(bool paused) {
+  if (Device != 0 && Running) SDL_PauseAudioDevice(Device, paused ? 1 : 0);
 }
 
 void SdlAudioLock() {
@@ -85,5 +91,6 @@ void SdlAudioClose() {
   if (Device == 0) return;
   SDL_CloseAudioDevice(Device);
   Device = 0;
+  Running = false;
   SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }

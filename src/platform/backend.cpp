@@ -87,6 +87,14 @@ void PlatformSetKeyScript(std::vector<KeyChange> script) {
 
 void PlatformBeginPoll(int64_t pollNumber) {
   if (!gScripted) return;
+  // In a window, the keyboard takes over once the script has played out.
+  if (gSdlUp && gScriptNext >= gScript.size() &&
+      (gScript.empty() || pollNumber > gScript.back().Poll)) {
+    gScripted = false;
+    std::fprintf(stderr,
+                 "kurunoa: the recording has ended; the keyboard plays on (Escape quits)\n");
+    return;
+  }
   while (gScriptNext < gScript.size() && gScript[gScriptNext].Poll <= pollNumber) {
     std::fill(std::begin(gScriptKeys), std::end(gScriptKeys), false);
     for (int32_t vk : gScript[gScriptNext].Keys) gScriptKeys[vk & 255] = true;
@@ -98,6 +106,14 @@ bool PlatformKeyDown(int32_t vk) {
   if (vk < 0 || vk > 255) return false;
   if (gScripted) return gScriptKeys[vk];
   return gSdlUp && SdlKeyDown(vk);
+}
+
+void PlatformSetHelpQuery(HelpScreen (*query)()) {
+  if (gSdlUp) SdlSetHelpQuery(query);
+}
+
+void PlatformSetVolumeHandler(void (*handler)(int32_t music, int32_t effects, bool mute)) {
+  if (gSdlUp) SdlSetVolumeHandler(handler);
 }
 
 void PlatformMessageBox(const std::string& title, const std::string& message) {

@@ -1,5 +1,6 @@
 // The keyboard script of headless runs and replays: "POLL KEYS" per line.
 #include <cctype>
+#include <cstdio>
 #include <cstdlib>
 
 #include "platform/platform.h"
@@ -53,6 +54,19 @@ bool ParseKeyName(std::string_view name, int32_t* vk) {
     return true;
   }
   return false;
+}
+
+const char* KeyNameOf(int32_t vk, char* buf) {
+  for (const NamedKey& k : kNamedKeys) {
+    if (k.Code == vk) return k.Name;
+  }
+  if ((vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9')) {
+    buf[0] = static_cast<char>(vk);
+    buf[1] = '\0';
+  } else {
+    std::snprintf(buf, 8, "%d", vk);
+  }
+  return buf;
 }
 
 bool ParseKeyScript(std::string_view text, std::vector<KeyChange>* out, std::string* error) {

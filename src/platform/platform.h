@@ -67,12 +67,42 @@ const unsigned char* EmbeddedAsset(const char* name, std::size_t* size);
 
 // ---- Backend -------------------------------------------------------------
 
+// What the player can set, kept in settings.ini between runs.
+struct Settings {
+  int32_t Scale = 0;  // 0 = largest that fits
+  bool Fullscreen = false;
+  bool Smooth = false;  // "fit": the largest aspect-correct size, smoothly filtered
+  int32_t Music = 10;   // volume levels 0..10
+  int32_t Effects = 10;
+  bool Mute = false;
+  // Extra keys for the play keys, by virtual-key code (0: none), in the
+  // order of kBindingNames.
+  int32_t Bind[7] = {};
+};
+constexpr const char* kBindingNames[7] = {"up",    "down",  "left",  "right",
+                                          "space", "enter", "escape"};
+constexpr int32_t kBindingVks[7] = {38, 40, 37, 39, 32, 13, 27};
+
 struct PlatformOptions {
   bool Headless = false;
   int32_t Scale = 0;  // 0 = largest that fits
   bool Smooth = false;
   bool Fullscreen = false;
+  // This run's volume and key bindings; the settings as saved, which the
+  // window updates and writes to SettingsFile when the player changes one
+  // (options given on the command line are never saved).
+  Settings Run;
+  Settings Saved;
+  std::string SettingsFile;
 };
+
+// The screen whose controls the help shows.
+enum class HelpScreen { Intro, Title, Play, Pta, NameEntry, Records };
+// The game says which screen it shows; the window asks when it draws help.
+void PlatformSetHelpQuery(HelpScreen (*query)());
+// Called with the volume levels and mute at start-up and whenever the
+// player changes them in the window (never in the headless backend).
+void PlatformSetVolumeHandler(void (*handler)(int32_t music, int32_t effects, bool mute));
 
 // Opens the backend (the window stays hidden until PlatformShowWindow).
 bool PlatformInit(const PlatformOptions& options, std::string* error);
@@ -108,4 +138,7 @@ struct KeyChange {
 // Parses the --input format; on error returns false with "line N: ...".
 bool ParseKeyScript(std::string_view text, std::vector<KeyChange>* out, std::string* error);
 bool ParseKeyName(std::string_view name, int32_t* vk);
+// The name ParseKeyName reads back for a code (buf holds at least 8 bytes).
+const char* KeyNameOf(int32_t vk, char* buf);
+
 void PlatformSetKeyScript(std::vector<KeyChange> script);

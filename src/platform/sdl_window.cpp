@@ -1,5 +1,8 @@
 // The player's window: SDL2 video, keyboard and clock. The 512 x 368
-// picture is scaled once at present time, by an integer factor.
+// picture is scaled once at present time: by the largest whole number that
+// fits, or ("fit") to the largest aspect-correct size, smoothly filtered.
+// The window also pauses the game (the frame clock and the audio device
+// stand still) and shows the desktop conveniences over the picture.
 #include "platform/sdl_window.h"
 
 #include <SDL.h>
@@ -9,6 +12,10 @@
 #include <cstdio>
 #include <thread>
 
+#include "platform/audio.h"
+#include "platform/desk.h"
+#include "platform/settings.h"
+
 namespace {
 
 SDL_Window* gWindow = nullptr;
@@ -16,7 +23,29 @@ SDL_Renderer* gRenderer = nullptr;
 SDL_Texture* gTexture = nullptr;
 const Surface* gLastScreen = nullptr;
 int32_t gScale = 1;
+bool gSmooth = false;
 constexpr int32_t kW = 512, kH = 368;
+
+// The settings as saved, and where; changes made in the window go there.
+Settings gSaved;
+std::string gSettingsFile;
+void (*gVolumeHandler)(int32_t, int32_t, bool) = nullptr;
+HelpScreen (*gHelpQuery)() = nullptr;
+
+// Milliseconds spent paused: the frame clock leaves them out.
+int64_t gPausedMs = 0;
+// Keys held when the game resumed count only once released.
+bool gMasked[SDL_NUM_SCANCODES] = {};
+// Extra keys for the play keys: Extra counts as Vk.
+struct Binding {
+  int32_t Extra = 0, Vk = 0;
+};
+Binding gBindings[7];
+int32_t gBindingCount = 0;
+// The cursor hides in fullscreen and after a while without motion.
+constexpr Uint32 kCursorIdleMs = 2000;
+Uint32 gLastMotion = 0;
+bool gCursorShown = true;
 
 // Windows virtual-key code -> SDL scancodes (up to two per code).
 struct KeyMap {
@@ -116,7 +145,13 @@ void BuildKeyMap() {
   set(46, SDL_SCANCODE_DELETE);
   set(48, SDL_SCANCODE_0);
   for (int d = 1; d <= 9; ++d) set(48 + d, static_cast<SDL_Scancode>(SDL_SCANCODE_1 + d - 1));
-  for (int l = 0; l < 26; ++l) set(65 + l, static_cast<SDL_Scancode>(SDL_SCANCODE_A + l));
+  // Letters follow the layout: the key that types a letter gives its code.
+  // A layout without that letter keeps the key in its usual position.
+  for (int l = 0; l < 26; ++l) {
+    const SDL_Scancode byLayout = SDL_GetScancodeFromKey(static_cast<SDL_Keycode>(SDLK_a + l));
+    set(65 + l, byLayout != SDL_SCANCODE_UNKNOWN ? byLayout
+                                                 : static_cast<SDL_Scancode>(SDL_SCANCODE_A + l));
+  }
   set(96, SDL_SCANCODE_KP_0);
   for (int d = 1; d <= 9; ++d) set(96 + d, static_cast<SDL_Scancode>(SDL_SCANCODE_KP_1 + d - 1));
   set(106, SDL_SCANCODE_KP_MULTIPLY);
@@ -138,6 +173,30 @@ int32_t LargestScaleThatFits() {
   return scale;
 }
 
+int32_t RealMs() { return static_cast<int32_t>(SDL_GetTicks()); }
+
+HelpScreen CurrentHelp() { return gHelpQuery ? gHelpQuery() : HelpScreen::Title; }
+
+void SaveSettings() {
+  if (!gSettingsFile.empty()) SettingsSave(gSettingsFile, gSaved);
+}
+
+void VolumeChanged() {
+  gSaved.Music = DeskMusic();
+  gSaved.Effects = DeskEffects();
+  gSaved.Mute = DeskMute();
+  if (gVolumeHandler) gVolumeHandler(DeskMusic(), DeskEffects(), DeskMute());
+  SaveSettings();
+}
+
+bool Fullscreen() { return (SDL_GetWindowFlags(gWindow) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0; }
+
+void UpdateCursor() {
+  const bool show = !Fullscreen() && SDL_GetTicks() - gLastMotion < kCursorIdleMs;
+  if (show != gCursorShown) SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE);
+  gCursorShown = show;
+}
+
 void SetIcon() {
   std::size_t size = 0;
   const unsigned char* data = EmbeddedAsset("icon.png", &size);
@@ -153,9 +212,117 @@ void SetIcon() {
 }
 
 void ToggleFullscreen() {
-  const bool full = (SDL_GetWindowFlags(gWindow) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
-  SDL_SetWindowFullscreen(gWindow, full ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+  const bool full = !Fullscreen();
+  SDL_SetWindowFullscreen(gWindow, full ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+  gSaved.Fullscreen = full;
+  SaveSettings();
+  UpdateCursor();
   if (gLastScreen) SdlPresent(*gLastScreen);
+}
+
+int32_t VkForScancode(SDL_Scancode sc) {
+  for (int32_t vk = 0; vk < 256; ++vk) {
+    if (gKeys[vk].A == sc || gKeys[vk].B == sc) return vk;
+  }
+  return 0;
+}
+
+void MaskHeldKeys(SDL_Scancode pressed) {
+  const Uint8* state = SDL_GetKeyboardState(nullptr);
+  for (int sc = 0; sc < SDL_NUM_SCANCODES; ++sc) gMasked[sc] = state[sc] != 0;
+  if (pressed != SDL_SCANCODE_UNKNOWN) gMasked[pressed] = true;
+}
+
+// One event; false when it asks to close.
+bool HandleEvent(const SDL_Event& e) {
+  switch (e.type) {
+    case SDL_QUIT:
+      return false;
+    case SDL_WINDOWEVENT:
+      switch (e.window.event) {
+        case SDL_WINDOWEVENT_CLOSE:
+          return false;
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+        case SDL_WINDOWEVENT_MINIMIZED:
+          DeskFocusLost();
+          break;
+        case SDL_WINDOWEVENT_EXPOSED:
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+          if (gLastScreen) SdlPresent(*gLastScreen);
+          break;
+        default:
+          break;
+      }
+      break;
+    case SDL_KEYMAPCHANGED:
+      BuildKeyMap();
+      break;
+    case SDL_MOUSEMOTION:
+      gLastMotion = SDL_GetTicks();
+      UpdateCursor();
+      break;
+    case SDL_CONTROLLERDEVICEADDED:
+      OpenPad(e.cdevice.which);
+      break;
+    case SDL_CONTROLLERDEVICEREMOVED:
+      ClosePad(e.cdevice.which);
+      break;
+    case SDL_KEYUP:
+      gMasked[e.key.keysym.scancode] = false;
+      break;
+    case SDL_KEYDOWN: {
+      if (e.key.repeat) break;
+      const SDL_Scancode sc = e.key.keysym.scancode;
+      if (sc == SDL_SCANCODE_F11 || (sc == SDL_SCANCODE_RETURN && (e.key.keysym.mod & KMOD_ALT))) {
+        ToggleFullscreen();
+        break;
+      }
+      const bool modifier = sc == SDL_SCANCODE_LSHIFT || sc == SDL_SCANCODE_RSHIFT ||
+                            sc == SDL_SCANCODE_LCTRL || sc == SDL_SCANCODE_RCTRL ||
+                            sc == SDL_SCANCODE_LALT || sc == SDL_SCANCODE_RALT ||
+                            sc == SDL_SCANCODE_LGUI || sc == SDL_SCANCODE_RGUI;
+      const DeskKey key = DeskKeyForVk(VkForScancode(sc));
+      // While the game runs, only the desktop's own keys concern us; while
+      // it is paused, any other key resumes it.
+      if (key == DeskKey::Other && (!DeskPaused() || modifier)) break;
+      const bool wasPaused = DeskPaused();
+      if (DeskKeyPressed(key, RealMs())) VolumeChanged();
+      if (wasPaused && !DeskPaused()) MaskHeldKeys(sc);
+      break;
+    }
+    default:
+      break;
+  }
+  return true;
+}
+
+// Holds the game still until a key resumes it; the overlays are shown
+// meanwhile. False when the player closed the window.
+bool RunPaused() {
+  const auto from = std::chrono::steady_clock::now();
+  SdlAudioPause(true);
+  bool open = true;
+  while (open && DeskPaused()) {
+    if (gLastScreen && DeskNeedsRedraw(CurrentHelp(), RealMs())) SdlPresent(*gLastScreen);
+    const int32_t next = DeskNextChangeMs(CurrentHelp(), RealMs());
+    SDL_Event e;
+    if (SDL_WaitEventTimeout(&e, next < 0 ? 1000 : next + 1)) open = HandleEvent(e);
+  }
+  gPausedMs +=
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - from)
+          .count();
+  SdlAudioPause(false);
+  if (gLastScreen) SdlPresent(*gLastScreen);
+  return open;
+}
+
+// The largest window of whole-number scale the usable area takes; a scale
+// asked for beyond it is brought down, with one line.
+int32_t ClampScale(int32_t wanted) {
+  const int32_t fits = LargestScaleThatFits();
+  if (wanted <= fits) return wanted;
+  std::fprintf(stderr, "kurunoa: scale %d does not fit the screen; using %d\n", wanted, fits);
+  return fits;
 }
 
 }  // namespace
@@ -179,9 +346,18 @@ bool SdlInit(const PlatformOptions& options, std::string* error) {
     std::fprintf(stderr, "kurunoa: game controllers unavailable: %s\n", SDL_GetError());
   }
   BuildKeyMap();
-  gScale = options.Scale > 0 ? options.Scale : LargestScaleThatFits();
+  gBindingCount = 0;
+  for (int i = 0; i < 7; ++i) {
+    const int32_t extra = options.Run.Bind[i];
+    if (extra > 0 && extra < 256) gBindings[gBindingCount++] = {extra, kBindingVks[i]};
+  }
+  gSaved = options.Saved;
+  gSettingsFile = options.SettingsFile;
+  DeskReset(options.Run.Music, options.Run.Effects, options.Run.Mute);
+  gScale = options.Scale > 0 ? ClampScale(options.Scale) : LargestScaleThatFits();
+  gSmooth = options.Smooth;
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, options.Smooth ? "linear" : "nearest");
-  Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI;
+  Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI | SDL_WINDOW_RESIZABLE;
   if (options.Fullscreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
   gWindow = SDL_CreateWindow("Kurunoa", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, kW * gScale,
                              kH * gScale, flags);
@@ -200,7 +376,10 @@ bool SdlInit(const PlatformOptions& options, std::string* error) {
     return false;
   }
   SDL_RenderSetLogicalSize(gRenderer, kW, kH);
-  SDL_RenderSetIntegerScale(gRenderer, SDL_TRUE);
+  SDL_RenderSetIntegerScale(gRenderer, gSmooth ? SDL_FALSE : SDL_TRUE);
+  SDL_SetWindowMinimumSize(gWindow, kW, kH);
+  gLastMotion = SDL_GetTicks();
+  UpdateCursor();
   gTexture =
       SDL_CreateTexture(gRenderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, kW, kH);
   SetIcon();
@@ -229,43 +408,25 @@ void SdlShowWindow() {
 bool SdlPumpEvents() {
   SDL_Event e;
   bool open = true;
-  while (SDL_PollEvent(&e)) {
-    switch (e.type) {
-      case SDL_QUIT:
-        open = false;
-        break;
-      case SDL_WINDOWEVENT:
-        if (e.window.event == SDL_WINDOWEVENT_CLOSE) open = false;
-        if ((e.window.event == SDL_WINDOWEVENT_EXPOSED ||
-             e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) &&
-            gLastScreen) {
-          SdlPresent(*gLastScreen);
-        }
-        break;
-      case SDL_CONTROLLERDEVICEADDED:
-        OpenPad(e.cdevice.which);
-        break;
-      case SDL_CONTROLLERDEVICEREMOVED:
-        ClosePad(e.cdevice.which);
-        break;
-      case SDL_KEYDOWN:
-        if (!e.key.repeat &&
-            (e.key.keysym.scancode == SDL_SCANCODE_F11 ||
-             (e.key.keysym.scancode == SDL_SCANCODE_RETURN && (e.key.keysym.mod & KMOD_ALT)))) {
-          ToggleFullscreen();
-        }
-        break;
-      default:
-        break;
-    }
-  }
+  while (open && SDL_PollEvent(&e)) open = HandleEvent(e);
+  if (open && DeskPaused()) open = RunPaused();
+  if (gCursorShown) UpdateCursor();
+  if (gLastScreen && DeskNeedsRedraw(CurrentHelp(), RealMs())) SdlPresent(*gLastScreen);
   return open;
+}
+
+void SdlSetHelpQuery(HelpScreen (*query)()) { gHelpQuery = query; }
+
+void SdlSetVolumeHandler(void (*handler)(int32_t, int32_t, bool)) {
+  gVolumeHandler = handler;
+  if (handler) handler(DeskMusic(), DeskEffects(), DeskMute());
 }
 
 void SdlPresent(const Surface& screen) {
   gLastScreen = &screen;
   if (!gTexture) return;
-  SDL_UpdateTexture(gTexture, nullptr, screen.Pixels.data(), screen.Width * 4);
+  const Surface& picture = DeskCompose(screen, CurrentHelp(), RealMs());
+  SDL_UpdateTexture(gTexture, nullptr, picture.Pixels.data(), picture.Width * 4);
   SDL_SetRenderDrawColor(gRenderer, 0, 0, 0, 255);
   SDL_RenderClear(gRenderer);
   SDL_Rect src{0, 0, kW, kH};
@@ -281,26 +442,39 @@ bool SdlKeyDown(int32_t vk) {
     const Uint32 mask = vk == 1 ? SDL_BUTTON_LMASK : vk == 2 ? SDL_BUTTON_RMASK : SDL_BUTTON_MMASK;
     return (buttons & mask) != 0;
   }
+  // The desktop's own keys never reach the game.
+  if (DeskReservedVk(vk)) return false;
   if (PadHolds(vk)) return true;
-  const KeyMap& k = gKeys[vk & 255];
-  if (k.A == SDL_SCANCODE_UNKNOWN) return false;
   // SDL keeps the state of our own window only: presses elsewhere never show.
   const Uint8* state = SDL_GetKeyboardState(nullptr);
-  return state[k.A] || (k.B != SDL_SCANCODE_UNKNOWN && state[k.B]);
+  auto held = [state](int32_t code) {
+    const KeyMap& k = gKeys[code & 255];
+    auto one = [state](SDL_Scancode sc) {
+      return sc != SDL_SCANCODE_UNKNOWN && state[sc] && !gMasked[sc];
+    };
+    return one(k.A) || one(k.B);
+  };
+  if (held(vk)) return true;
+  for (int32_t i = 0; i < gBindingCount; ++i) {
+    if (gBindings[i].Vk == vk && held(gBindings[i].Extra)) return true;
+  }
+  return false;
 }
 
 // The frame clock: whole milliseconds since start-up on the monotonic
 // clock, so a wait can sleep to the exact instant its millisecond begins.
 const std::chrono::steady_clock::time_point gEpoch = std::chrono::steady_clock::now();
 
+// Time spent paused is left out.
 int32_t SdlClockMs() {
   return static_cast<int32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
                                   std::chrono::steady_clock::now() - gEpoch)
-                                  .count());
+                                  .count() -
+                              gPausedMs);
 }
 
 void SdlSleepUntilMs(int32_t ms) {
-  std::this_thread::sleep_until(gEpoch + std::chrono::milliseconds(ms));
+  std::this_thread::sleep_until(gEpoch + std::chrono::milliseconds(ms + gPausedMs));
 }
 
 void SdlMessageBox(const std::string& title, const std::string& message) {

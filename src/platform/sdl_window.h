@@ -17,4 +17,6 @@ bool SdlKeyDown(int32_t vk);
 int32_t SdlClockMs();
 // Sleeps until the frame clock reads ms.
 void SdlSleepUntilMs(int32_t ms);
+void SdlSetHelpQuery(HelpScreen (*query)());
+void SdlSetVolumeHandler(void (*handler)(int32_t, int32_t, bool));
 void SdlMessageBox(const std::string& title, const std::string& message);

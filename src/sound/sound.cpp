@@ -3,6 +3,7 @@
 #include "sound/sound.h"
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -84,9 +85,17 @@ std::string EffectPath[kEffects];
 
 void Warn(const std::string& line) { std::fprintf(stderr, "kurunoa: %s\n", line.c_str()); }
 
+// The player's volume; written by the game, read by the callback.
+std::atomic<float> MusicGain{1.0f}, EffectGain{1.0f};
+std::atomic<bool> Muted{false};
+
 void Callback(float* out, int32_t frames) {
   MusicRender(Music, Synth.Synth, out, frames);
-  EffectMix(Effect, kEffectGain, out, frames);
+  const float music = Muted ? 0.0f : MusicGain.load();
+  if (music != 1.0f) {
+    for (int32_t i = 0; i < 2 * frames; ++i) out[i] *= music;
+  }
+  EffectMix(Effect, Muted ? 0.0f : kEffectGain * EffectGain, out, frames);
   LimiterRun(Limit, out, frames);
 }
 
@@ -479,6 +488,12 @@ LimiterStats SoundLimiterStats() {
   const LimiterStats stats{Limit.Frames, Limit.Over, Limit.Reduced, Limit.PeakIn};
   AudioUnlock();
   return stats;
+}
+
+void SoundSetVolume(float music, float effects, bool mute) {
+  MusicGain = std::clamp(music, 0.0f, 1.0f);
+  EffectGain = std::clamp(effects, 0.0f, 1.0f);
+  Muted = mute;
 }
 
 void SoundShutdown() {

@@ -32,6 +32,8 @@ void StopEffects();
 // call works and the music keeps time silently.
 void SoundInit(const std::string& soundFontOverride);
 void SoundShutdown();
+// The player's volume (0..1 each) and mute, applied where the output is mixed.
+void SoundSetVolume(float music, float effects, bool mute);
 
 // For tests and tools: no device; the caller pulls the output by hand at the
 // rate (interleaved stereo), and the SoundFont is loaded before this returns.

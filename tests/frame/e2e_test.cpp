@@ -1,7 +1,9 @@
 // Whole runs of the program, headless, driven by input scripts.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -244,6 +246,101 @@ TEST(EndToEnd, ARecordedRunReplaysToTheSameTrace) {
     if (line.find("\"ms\"") != std::string::npos) second.push_back(line);
   }
   EXPECT_EQ(second, first.Trace);
+}
+
+// A recording cut off inside its last line plays what came before, with a
+// warning; damage anywhere else still rejects the file.
+TEST(EndToEnd, ATruncatedLastLineOfARecordingIsLeftOut) {
+  const fs::path dir = FreshAppDir("truncated");
+  struct Case {
+    const char* Recording;
+    int Status;
+    bool Warned;
+  };
+  for (const Case& c : {Case{"# seed 5\n0 SPACE\n1 -\n3 DO", 3, true},
+                        Case{"# seed 5\n0 SPACE\n1 -\n3 DOWN", 3, false},
+                        Case{"# seed 5\n0 SPA\n1 -\n3 DOWN\n", 2, false}}) {
+    SCOPED_TRACE(c.Recording);
+    const fs::path rec = dir / "cut.rec", err = dir / "err.txt";
+    std::ofstream(rec, std::ios::binary) << c.Recording;
+    const std::string cmd = std::string(KURUNOA_BIN) + " --headless --app-dir " + dir.string() +
+                            " --replay " + rec.string() + " --max-polls 10 2>" + err.string();
+    EXPECT_EQ(WEXITSTATUS(std::system(cmd.c_str())), c.Status);
+    EXPECT_EQ(ReadFile(err).find("the last line is incomplete") != std::string::npos, c.Warned)
+        << ReadFile(err);
+  }
+}
+
+// Every change of the held keys is on disk when it happens, so a run that
+// is killed leaves a recording to replay.
+TEST(EndToEnd, ARecordingIsOnDiskBeforeTheRunEnds) {
+  const fs::path dir = FreshAppDir("killed");
+  const fs::path rec = dir / "run.rec", input = dir / "input.txt";
+  std::ofstream(input) << "0 SPACE\n1 -\n4 DOWN\n5 -\n";
+  const pid_t game = fork();
+  if (game == 0) {
+    execl(KURUNOA_BIN, KURUNOA_BIN, "--headless", "--seed", "5", "--app-dir", dir.c_str(),
+          "--input", input.c_str(), "--record", rec.c_str(), "--max-polls", "100000000",
+          static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  bool written = false;
+  for (int i = 0; i < 200 && !written; ++i) {
+    written = ReadFile(rec).find("\n5 -\n") != std::string::npos;
+    if (!written) usleep(25000);
+  }
+  kill(game, SIGKILL);
+  waitpid(game, nullptr, 0);
+  EXPECT_TRUE(written) << ReadFile(rec);
+}
+
+// Without --app-dir the register lives in the user's data folder; one found
+// beside the program is copied there once; "portable" keeps it beside.
+TEST(EndToEnd, TheRegisterLivesInTheUsersDataFolder) {
+  const std::string da1 = " 3 \r\n 6 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n";
+  std::string da2;
+  for (int v : {1, 1, 2, 0,   0,   0,   0, 0, 0, 600, 500, 400, 2, 6, 0, 0, 0, 0,
+                0, 0, 0, 400, 400, 400, 1, 3, 0, 0,   0,   0,   0, 0, 0, 0, 0, 0}) {
+    da2 += " " + std::to_string(v) + " \r\n";
+  }
+  struct Case {
+    const char* Name;
+    bool Portable, UserHasOne;
+    bool CopiedLine;
+  };
+  for (const Case& c :
+       {Case{"first run", false, false, true}, Case{"later run", false, true, false},
+        Case{"portable", true, false, false}}) {
+    SCOPED_TRACE(c.Name);
+    const fs::path dir = FreshAppDir("home"), prog = dir / "prog", data = dir / "data";
+    fs::create_directories(prog);
+    fs::copy(KURUNOA_BIN, prog / "kurunoa");
+    fs::rename(dir / "da", prog / "da");
+    std::ofstream(prog / "da" / "da1.txt", std::ios::binary) << da1;
+    std::ofstream(prog / "da" / "da2.txt", std::ios::binary) << da2;
+    if (c.Portable) std::ofstream(prog / "portable") << "";
+    const fs::path userDa = data / "kurunoa" / "da";
+    if (c.UserHasOne) {
+      fs::create_directories(userDa);
+      std::ofstream(userDa / "da1.txt", std::ios::binary) << da1;
+      std::ofstream(userDa / "da2.txt", std::ios::binary) << da2;
+    }
+    const fs::path err = dir / "err.txt", trace = dir / "trace.jsonl";
+    const std::string cmd = "XDG_DATA_HOME=" + data.string() + " " + (prog / "kurunoa").string() +
+                            " --headless --seed 5 --max-polls 2 --trace " + trace.string() + " 2>" +
+                            err.string();
+    EXPECT_EQ(WEXITSTATUS(std::system(cmd.c_str())), 3);
+    EXPECT_EQ(ReadFile(err).find("was copied to") != std::string::npos, c.CopiedLine)
+        << ReadFile(err);
+    EXPECT_NE(ReadFile(trace).find("\"count\": 3"), std::string::npos) << "the register is read";
+    if (c.Portable) {
+      EXPECT_FALSE(fs::exists(data / "kurunoa"));
+    } else {
+      EXPECT_EQ(ReadFile(userDa / "da1.txt"), da1);
+      EXPECT_EQ(ReadFile(userDa / "da2.txt"), da2);
+    }
+    EXPECT_EQ(ReadFile(prog / "da" / "da1.txt"), da1) << "the old register stays where it was";
+  }
 }
 
 }  // namespace
