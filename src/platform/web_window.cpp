@@ -76,3 +76,8 @@ void SdlSleepUntilMs(int32_t ms) {
 void SdlMessageBox(const std::string& title, const std::string& message) {
   WebShowMessage(title.c_str(), message.c_str());
 }
+
+// The page shows the controls beside the picture and has no volume keys of
+// its own, so the window's help and volume hooks have nothing to do here.
+void SdlSetHelpQuery(HelpScreen (*)()) {}
+void SdlSetVolumeHandler(void (*)(int32_t, int32_t, bool)) {}
