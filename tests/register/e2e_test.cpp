@@ -166,7 +166,8 @@ int32_t CountIn(const fs::path& da1) {
 // Two copies of the game play a year each at the same time on one register:
 // each save finds the other's graduate and keeps it.
 TEST(RegisterEndToEnd, TwoCopiesPlayingAtOnceKeepEveryGraduate) {
-  const fs::path dir = fs::path(::testing::TempDir()) / "kurunoa_register_two_copies";
+  const fs::path dir =
+      fs::path(::testing::TempDir()) / ("kurunoa_register_two_copies_" + std::to_string(getpid()));
   fs::remove_all(dir);
   fs::create_directories(dir);
   fs::copy(fs::path(KURUNOA_GAME_DIR) / "da", dir / "da", fs::copy_options::recursive);
@@ -210,7 +211,8 @@ namespace {
 // last year's register or this year's, nothing in between.
 TEST(RegisterEndToEnd, AKilledSaveRestartsWithTheOldOrTheNewRegister) {
   if (std::system("strace -V >/dev/null 2>&1") != 0) GTEST_SKIP() << "strace is not installed";
-  const fs::path dir = fs::path(::testing::TempDir()) / "kurunoa_register_killed";
+  const fs::path dir =
+      fs::path(::testing::TempDir()) / ("kurunoa_register_killed_" + std::to_string(getpid()));
   fs::remove_all(dir);
   fs::create_directories(dir);
   fs::copy(fs::path(KURUNOA_GAME_DIR) / "da", dir / "da", fs::copy_options::recursive);
