@@ -156,6 +156,20 @@ std::string YearScript() {
   return out.str();
 }
 
+// A program folder of this run's own with the shipped data, no register
+// yet, and the year's key script.
+fs::path FreshYearFolder(const std::string& name) {
+  const fs::path dir = fs::path(::testing::TempDir()) /
+                       ("kurunoa_register_" + name + "_" + std::to_string(getpid()));
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  fs::copy(fs::path(KURUNOA_GAME_DIR) / "da", dir / "da", fs::copy_options::recursive);
+  fs::remove(dir / "da" / "da1.txt");
+  fs::remove(dir / "da" / "da2.txt");
+  std::ofstream(dir / "year.txt") << YearScript();
+  return dir;
+}
+
 int32_t CountIn(const fs::path& da1) {
   std::istringstream in(ReadFile(da1));
   int32_t count = -1;
@@ -166,14 +180,7 @@ int32_t CountIn(const fs::path& da1) {
 // Two copies of the game play a year each at the same time on one register:
 // each save finds the other's graduate and keeps it.
 TEST(RegisterEndToEnd, TwoCopiesPlayingAtOnceKeepEveryGraduate) {
-  const fs::path dir =
-      fs::path(::testing::TempDir()) / ("kurunoa_register_two_copies_" + std::to_string(getpid()));
-  fs::remove_all(dir);
-  fs::create_directories(dir);
-  fs::copy(fs::path(KURUNOA_GAME_DIR) / "da", dir / "da", fs::copy_options::recursive);
-  fs::remove(dir / "da" / "da1.txt");
-  fs::remove(dir / "da" / "da2.txt");
-  std::ofstream(dir / "year.txt") << YearScript();
+  const fs::path dir = FreshYearFolder("two_copies");
   for (int round = 1; round <= 3; ++round) {
     SCOPED_TRACE("round " + std::to_string(round));
     pid_t copies[2];
@@ -211,14 +218,7 @@ namespace {
 // last year's register or this year's, nothing in between.
 TEST(RegisterEndToEnd, AKilledSaveRestartsWithTheOldOrTheNewRegister) {
   if (std::system("strace -V >/dev/null 2>&1") != 0) GTEST_SKIP() << "strace is not installed";
-  const fs::path dir =
-      fs::path(::testing::TempDir()) / ("kurunoa_register_killed_" + std::to_string(getpid()));
-  fs::remove_all(dir);
-  fs::create_directories(dir);
-  fs::copy(fs::path(KURUNOA_GAME_DIR) / "da", dir / "da", fs::copy_options::recursive);
-  fs::remove(dir / "da" / "da1.txt");
-  fs::remove(dir / "da" / "da2.txt");
-  std::ofstream(dir / "year.txt") << YearScript();
+  const fs::path dir = FreshYearFolder("killed");
   // Skip the intro, open the records screen, quit there.
   std::ofstream(dir / "records.txt") << "0 SPACE\n1 -\n3 DOWN\n4 -\n5 DOWN\n6 -\n7 SPACE\n8 -\n"
                                         "14 ESC\n";
