@@ -298,6 +298,15 @@ TEST_F(Window, FocusElsewherePausesTheClockAndTheResumingKeyIsNotPassedOn) {
   const auto pausedMs = std::chrono::duration_cast<std::chrono::milliseconds>(
                             std::chrono::steady_clock::now() - pausedFrom)
                             .count();
+  // Some play after the pause, however soon the focus went away.
+  const auto playCount = [&] {
+    const std::string all = Slurp(trace);
+    int n = 0;
+    for (std::size_t at = 0; (at = all.find("\"mode\": 1,", at)) != std::string::npos; ++at) ++n;
+    return n;
+  };
+  const int before = playCount();
+  EXPECT_TRUE(WaitFor([&] { return playCount() > before + 25; }, 5000)) << "did not play on";
   ASSERT_EQ(Quit(id), 0);
 
   // Through the pause, no step of the clock or the calendar is larger than
