@@ -14,3 +14,13 @@ FileStatus ReadDataFile(const std::string& path, std::size_t limit, std::string*
                         bool* truncated = nullptr);
 // True when path names a regular file (following links), without opening it.
 bool IsRegularFile(const std::string& path);
+
+// Where the register is kept beyond this run, around each save of the files
+// in folder (ending in a slash). Begin brings in the newest files another
+// copy of the game may have kept elsewhere (pages of the browser share one
+// store) and holds that store's lock; End makes the saved files last and
+// lets the lock go. On the desktop both are nothing: the save's own lock and
+// syncs do it there. End is false, with a reason, when saved files could not
+// be kept.
+void PlatformRegisterBegin(const std::string& folder);
+bool PlatformRegisterEnd(const std::string& folder, bool saved, std::string* error);

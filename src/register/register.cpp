@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "frame/frame.h"
+#include "platform/files.h"
 #include "play/play.h"
 #include "register/store.h"
 
@@ -315,8 +316,11 @@ void SaveRegister() {
   std::string error;
   BeginRegisterSteps(true);
   RegisterNotice.clear();
+  const std::string folder = RegisterFolder();
+  PlatformRegisterBegin(folder);
   bool saved = LockRegisterFolder(&error) && SaveUnderLock(&error);
   UnlockRegisterFolder();
+  saved = PlatformRegisterEnd(folder, saved, &error) && saved;
   RegisterSaveSteps = RegisterStepsTaken;
   RecomputeTotals();
   if (saved) {

@@ -255,6 +255,8 @@ void RemoveStaleTemporaries(const std::string& folder) {
 
 }  // namespace
 
+std::string RegisterFolder() { return Folder(); }
+
 RegisterFingerprint FingerprintOf(const RegisterFiles& files) {
   RegisterFingerprint f;
   f.Known = true;

@@ -24,6 +24,9 @@ struct RegisterFingerprint {
 
 RegisterFingerprint FingerprintOf(const RegisterFiles& files);
 
+// The folder of the register's files, ending in a slash.
+std::string RegisterFolder();
+
 // Takes the exclusive lock of the register folder (a lock file beside the
 // register), waiting a few seconds for another copy of the game at most.
 // False when the wait ran out. A folder where no lock file can be made

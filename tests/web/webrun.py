@@ -41,14 +41,21 @@ class _Quiet(http.server.SimpleHTTPRequestHandler):
         pass
 
 
-def run_page(url, profile):
+def run_page(url, profile, tabs=1, failing_storage=False):
     """window.kurunoaResult of the page's run in the browser profile folder
-    (None when the page gave none); SKIP when the browser cannot run here."""
+    (None when the page gave none); SKIP when the browser cannot run here.
+    With tabs, that many pages run at once and the result is their list;
+    failing_storage makes the browser's storage refuse every write."""
     fd, out = tempfile.mkstemp(suffix=".json")
     os.close(fd)
     try:
         here = os.path.dirname(os.path.abspath(__file__))
-        done = subprocess.run(["node", os.path.join(here, "run_page.mjs"), url, profile, out],
+        command = ["node", os.path.join(here, "run_page.mjs"), url, profile, out]
+        if tabs != 1:
+            command += ["--tabs", str(tabs)]
+        if failing_storage:
+            command.append("--failing-storage")
+        done = subprocess.run(command,
                               stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=600)
         if done.returncode == SKIP:
             return SKIP

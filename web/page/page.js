@@ -171,11 +171,18 @@
     document.title = "kurunoa done " + status;
   }
 
-  // ---- The register: kept in IndexedDB (IDBFS at /register), copied into
-  // the game folder before the game starts and back after every save. ----
+  // ---- The register: kept in IndexedDB (IDBFS at /register), which every
+  // page of the game on this site shares. It is copied into the game folder
+  // before the game starts. A save takes a lock all pages share, brings in
+  // the files another page may have stored since, and stores its own before
+  // letting the lock go; the game waits on `state` and shows the failed-save
+  // line when the store failed. ----
   const REGISTER = ["da1.txt", "da2.txt"];
+  const STORE_FAILED =
+    "卒業生の記録をブラウザに保存できませんでした / The register could not be stored in the browser";
   let persisting = Promise.resolve();
   let persistQueued = false;
+  let saving = false;
   function exists(path) {
     try {
       FS.stat(path);
@@ -184,25 +191,80 @@
       return false;
     }
   }
+  function syncfs(populate) {
+    return new Promise((done) => FS.syncfs(populate, (err) => done(err || null)));
+  }
+  function storeFiles(folder) {
+    for (const name of REGISTER) {
+      if (exists(folder + name)) FS.writeFile("/register/" + name, FS.readFile(folder + name));
+    }
+    return syncfs(false);
+  }
+  function sameBytes(a, b) {
+    return a.length === b.length && a.every((v, i) => v === b[i]);
+  }
+  // Outside saves (a start that finished an interrupted save), after the
+  // program's own writes are done.
   function persistRegister() {
-    if (persistQueued) return;
+    if (persistQueued || saving) return;
     persistQueued = true;
-    persisting = persisting.then(() => new Promise((done) => {
-      // After the program's own write has finished (a save is a few calls).
-      setTimeout(() => {
+    persisting = persisting
+      .then(() => new Promise((later) => setTimeout(later, 0)))
+      .then(async () => {
         persistQueued = false;
+        if (await storeFiles("/game/da/")) message.textContent = STORE_FAILED;
+      });
+  }
+  // The lock every page of the game shares, held until release() (browsers
+  // without Web Locks have nothing to share it with).
+  function sharedLock() {
+    if (!navigator.locks) return Promise.resolve(() => {});
+    return new Promise((held) => {
+      navigator.locks.request("kurunoa-register", () => new Promise((release) => held(release)));
+    });
+  }
+  const register = { state: 1, release: () => {} };
+  register.begin = (folder) => {
+    register.state = 0;
+    saving = true;
+    persisting = persisting.then(async () => {
+      try {
+        register.release = await sharedLock();
+        const err = await syncfs(true);
+        if (err) throw err;
         for (const name of REGISTER) {
-          if (exists("/game/da/" + name)) {
-            FS.writeFile("/register/" + name, FS.readFile("/game/da/" + name));
+          if (!exists("/register/" + name)) continue;
+          const stored = FS.readFile("/register/" + name);
+          if (!exists(folder + name) || !sameBytes(stored, FS.readFile(folder + name))) {
+            FS.writeFile(folder + name, stored);
           }
         }
-        FS.syncfs(false, (err) => {
-          if (err) message.textContent = "卒業生の記録をブラウザに保存できませんでした / The register could not be stored in the browser";
-          done();
-        });
-      }, 0);
-    }));
-  }
+      } catch (e) {
+        // The save goes on with the files this page has.
+        console.warn("kurunoa: the stored register could not be read: " + e);
+      }
+      register.state = 1;
+    });
+  };
+  register.end = (folder, saved) => {
+    register.state = 0;
+    persisting = persisting.then(async () => {
+      let err = null;
+      try {
+        if (saved) err = await storeFiles(folder);
+      } catch (e) {
+        err = e;
+      }
+      if (err) {
+        console.warn("kurunoa: the register could not be stored: " + err);
+        message.textContent = STORE_FAILED;
+      }
+      saving = false;
+      register.release();
+      register.release = () => {};
+      register.state = err ? 2 : 1;
+    });
+  };
   function watchRegister() {
     const isRegister = (path) => REGISTER.some((name) => path === "/game/da/" + name);
     const close = FS.close;
@@ -386,6 +448,7 @@
   async function start() {
     restoreRegister();
     watchRegister();
+    Module.kurunoaRegister = register;
     const args = ["--app-dir", "/game/"];
     if (params.has("seed")) args.push("--seed", params.get("seed"));
     // The trace also in play, read from the page's file system afterwards.
