@@ -79,7 +79,32 @@ void ClosePad(SDL_JoystickID id) {
 
 // The d-pad and left stick act as the arrows, A as Space, Start as Enter,
 // Back as Escape.
-bool PadHolds(int32_t vk) {
+enum PadInput { kPadA, kPadStart, kPadBack, kPadLeft, kPadUp, kPadRight, kPadDown, kPadInputs };
+// Inputs held when the game resumed count only once released, like keys.
+bool gPadMasked[kPadInputs] = {};
+
+int PadInputForVk(int32_t vk) {
+  switch (vk) {
+    case 32:
+      return kPadA;
+    case 13:
+      return kPadStart;
+    case 27:
+      return kPadBack;
+    case 37:
+      return kPadLeft;
+    case 38:
+      return kPadUp;
+    case 39:
+      return kPadRight;
+    case 40:
+      return kPadDown;
+    default:
+      return -1;
+  }
+}
+
+bool AnyPadHolds(int input) {
   for (SDL_GameController* p : gPads) {
     if (!p) continue;
     auto button = [p](SDL_GameControllerButton b) {
@@ -88,26 +113,26 @@ bool PadHolds(int32_t vk) {
     const Sint16 x = SDL_GameControllerGetAxis(p, SDL_CONTROLLER_AXIS_LEFTX);
     const Sint16 y = SDL_GameControllerGetAxis(p, SDL_CONTROLLER_AXIS_LEFTY);
     bool held = false;
-    switch (vk) {
-      case 32:
+    switch (input) {
+      case kPadA:
         held = button(SDL_CONTROLLER_BUTTON_A);
         break;
-      case 13:
+      case kPadStart:
         held = button(SDL_CONTROLLER_BUTTON_START);
         break;
-      case 27:
+      case kPadBack:
         held = button(SDL_CONTROLLER_BUTTON_BACK);
         break;
-      case 37:
+      case kPadLeft:
         held = button(SDL_CONTROLLER_BUTTON_DPAD_LEFT) || x < -kStickThreshold;
         break;
-      case 38:
+      case kPadUp:
         held = button(SDL_CONTROLLER_BUTTON_DPAD_UP) || y < -kStickThreshold;
         break;
-      case 39:
+      case kPadRight:
         held = button(SDL_CONTROLLER_BUTTON_DPAD_RIGHT) || x > kStickThreshold;
         break;
-      case 40:
+      case kPadDown:
         held = button(SDL_CONTROLLER_BUTTON_DPAD_DOWN) || y > kStickThreshold;
         break;
       default:
@@ -116,6 +141,22 @@ bool PadHolds(int32_t vk) {
     if (held) return true;
   }
   return false;
+}
+
+bool PadHolds(int32_t vk) {
+  const int input = PadInputForVk(vk);
+  return input >= 0 && !gPadMasked[input] && AnyPadHolds(input);
+}
+
+void MaskHeldPadInputs() {
+  for (int i = 0; i < kPadInputs; ++i) gPadMasked[i] = AnyPadHolds(i);
+}
+
+// At every pump, so that a release between two polls is not missed.
+void UnmaskReleasedPadInputs() {
+  for (int i = 0; i < kPadInputs; ++i) {
+    if (gPadMasked[i] && !AnyPadHolds(i)) gPadMasked[i] = false;
+  }
 }
 
 void BuildKeyMap() {
@@ -267,6 +308,17 @@ bool HandleEvent(const SDL_Event& e) {
     case SDL_CONTROLLERDEVICEREMOVED:
       ClosePad(e.cdevice.which);
       break;
+    case SDL_CONTROLLERBUTTONDOWN:
+      // A controller player resumes with any button; what is held then
+      // reaches the game only once released.
+      if (DeskPaused()) {
+        DeskKeyPressed(DeskKey::Other, RealMs());
+        if (!DeskPaused()) {
+          MaskHeldKeys(SDL_SCANCODE_UNKNOWN);
+          MaskHeldPadInputs();
+        }
+      }
+      break;
     case SDL_KEYUP:
       gMasked[e.key.keysym.scancode] = false;
       break;
@@ -287,7 +339,10 @@ bool HandleEvent(const SDL_Event& e) {
       if (key == DeskKey::Other && (!DeskPaused() || modifier)) break;
       const bool wasPaused = DeskPaused();
       if (DeskKeyPressed(key, RealMs())) VolumeChanged();
-      if (wasPaused && !DeskPaused()) MaskHeldKeys(sc);
+      if (wasPaused && !DeskPaused()) {
+        MaskHeldKeys(sc);
+        MaskHeldPadInputs();
+      }
       break;
     }
     default:
@@ -409,6 +464,7 @@ bool SdlPumpEvents() {
   SDL_Event e;
   bool open = true;
   while (open && SDL_PollEvent(&e)) open = HandleEvent(e);
+  UnmaskReleasedPadInputs();
   if (open && DeskPaused()) open = RunPaused();
   if (gCursorShown) UpdateCursor();
   if (gLastScreen && DeskNeedsRedraw(CurrentHelp(), RealMs())) SdlPresent(*gLastScreen);

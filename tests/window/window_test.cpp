@@ -1,11 +1,13 @@
 // The program in a real window on an Xvfb display: its size at two scales,
 // keys sent by xdotool, and screenshots compared with headless ones.
+#include <SDL.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -18,6 +20,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/desk.h"
 #include "platform/platform.h"
 
 namespace fs = std::filesystem;
@@ -551,6 +554,61 @@ TEST_F(Window, AResizedWindowKeepsWholeNumberScaling) {
 
 TEST_F(Window, AResizedWindowFitsThePictureWithSmooth) {
   ExpectPictureInResizedWindow(*this, true, 1100, 791);
+}
+
+// A controller alone can resume a paused game, and the button that resumes
+// reaches the game only once it has been released. (A virtual controller
+// stands in for a real one.)
+TEST_F(Window, AControllerButtonResumesAndIsNotPassedOn) {
+  OwnWindow window(false);
+  ASSERT_TRUE(window.Up());
+  const int index =
+      SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, 6, SDL_CONTROLLER_BUTTON_MAX, 0);
+  ASSERT_GE(index, 0) << SDL_GetError();
+  SDL_Joystick* stick = SDL_JoystickOpen(index);
+  ASSERT_NE(stick, nullptr) << SDL_GetError();
+  const auto setA = [&](bool down) {
+    SDL_JoystickSetVirtualButton(stick, SDL_CONTROLLER_BUTTON_A, down ? 1 : 0);
+    PlatformPumpEvents();
+  };
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        setA(true);
+        return PlatformKeyDown(32);
+      },
+      3000))
+      << "the controller's A never showed as Space";
+  setA(false);
+  EXPECT_FALSE(PlatformKeyDown(32));
+
+  DeskKeyPressed(DeskKey::Pause, 0);
+  ASSERT_TRUE(DeskPaused());
+  // Should the button not resume, a key does, after a while.
+  std::atomic<bool> resumed{false};
+  std::thread rescue([&resumed] {
+    for (int i = 0; i < 60 && !resumed; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    if (resumed) return;
+    SDL_Event e{};
+    e.type = SDL_KEYDOWN;
+    e.key.keysym.scancode = SDL_SCANCODE_X;
+    SDL_PushEvent(&e);
+  });
+  const auto from = std::chrono::steady_clock::now();
+  setA(true);
+  const auto waited = std::chrono::steady_clock::now() - from;
+  resumed = true;
+  rescue.join();
+  EXPECT_LT(waited, std::chrono::seconds(2)) << "the button did not resume the game";
+  EXPECT_FALSE(DeskPaused());
+  EXPECT_FALSE(PlatformKeyDown(32)) << "the resuming button reached the game";
+  setA(false);
+  setA(true);
+  EXPECT_TRUE(PlatformKeyDown(32));
+  setA(false);
+  SDL_JoystickClose(stick);
+  SDL_JoystickDetachVirtual(index);
 }
 
 }  // namespace
