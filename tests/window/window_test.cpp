@@ -20,8 +20,10 @@
 #include <string>
 #include <thread>
 
+#include "frame/frame.h"
 #include "platform/desk.h"
 #include "platform/platform.h"
+#include "register/register.h"
 
 namespace fs = std::filesystem;
 
@@ -504,6 +506,32 @@ TEST_F(Window, LettersFollowTheLayoutArrowsTheirPosition) {
         [&] {
           PlatformPumpEvents();
           return !PlatformKeyDown(c.Vk);
+        },
+        3000));
+  }
+  // The name entry, through the game's own key poll: the key labelled Z
+  // starts the Z group (ざ), the key labelled Y the Y group (や).
+  CurGrad = 1;
+  CurRank = 1;
+  NameCursor = 0;
+  for (const auto& [key, first] : {std::pair{"z", 52}, std::pair{"y", 36}}) {
+    SCOPED_TRACE(key);
+    GradSyllables[1][0] = 0;
+    std::system(("xdotool windowfocus --sync " + id + " keydown " + key).c_str());
+    const auto entered = [&] {
+      PlatformPumpEvents();
+      PollKeys();
+      NameEntryKeys();
+      return GradSyllables[1][0] != 0;
+    };
+    EXPECT_TRUE(WaitFor(entered, 3000));
+    EXPECT_EQ(GradSyllables[1][0], first);
+    std::system(("xdotool keyup " + std::string(key)).c_str());
+    EXPECT_TRUE(WaitFor(
+        [&] {
+          PlatformPumpEvents();
+          PollKeys();
+          return LastKey == 0;
         },
         3000));
   }
