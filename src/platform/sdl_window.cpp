@@ -268,6 +268,18 @@ int32_t VkForScancode(SDL_Scancode sc) {
   return 0;
 }
 
+// The player resized the window: the next start opens at the whole-number
+// scale this size holds. (Full screen and the program's own sizing leave the
+// setting alone.)
+void RememberWindowSize(int32_t w, int32_t h) {
+  if (SDL_GetWindowFlags(gWindow) & (SDL_WINDOW_FULLSCREEN | SDL_WINDOW_FULLSCREEN_DESKTOP)) return;
+  const int32_t scale = std::min(w / kW, h / kH);
+  if (scale < 1 || scale == gScale) return;
+  gScale = scale;
+  gSaved.Scale = scale;
+  SaveSettings();
+}
+
 void MaskHeldKeys(SDL_Scancode pressed) {
   const Uint8* state = SDL_GetKeyboardState(nullptr);
   for (int sc = 0; sc < SDL_NUM_SCANCODES; ++sc) gMasked[sc] = state[sc] != 0;
@@ -286,6 +298,10 @@ bool HandleEvent(const SDL_Event& e) {
         case SDL_WINDOWEVENT_FOCUS_LOST:
         case SDL_WINDOWEVENT_MINIMIZED:
           DeskFocusLost();
+          break;
+        case SDL_WINDOWEVENT_RESIZED:
+          RememberWindowSize(e.window.data1, e.window.data2);
+          if (gLastScreen) SdlPresent(*gLastScreen);
           break;
         case SDL_WINDOWEVENT_EXPOSED:
         case SDL_WINDOWEVENT_SIZE_CHANGED:

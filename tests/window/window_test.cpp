@@ -437,6 +437,29 @@ TEST_F(Window, SettingsSurviveASecondStart) {
   EXPECT_NE(Slurp(ini).find("scale = huge"), std::string::npos) << "rewritten without a change";
 }
 
+// A window the player made smaller opens at that size the next time.
+TEST_F(Window, AResizedWindowOpensAtItsSizeNextTime) {
+  const fs::path ini = dir_ / "config" / "kurunoa" / "settings.ini";
+  Start("");
+  std::string id = FindWindow();
+  while (!id.empty() && id.back() == '\n') id.pop_back();
+  ASSERT_FALSE(id.empty());
+  EXPECT_NE(Capture("xdotool getwindowgeometry " + id).find("Geometry: 1024x736"),
+            std::string::npos);
+  std::system(("xdotool windowsize --sync " + id + " 600 400").c_str());
+  EXPECT_TRUE(WaitFor([&] { return Slurp(ini).find("scale = 1\n") != std::string::npos; }, 5000))
+      << Slurp(ini);
+  ASSERT_EQ(Quit(id), 0);
+
+  Start("");
+  id = FindWindow();
+  while (!id.empty() && id.back() == '\n') id.pop_back();
+  ASSERT_FALSE(id.empty());
+  const std::string geometry = Capture("xdotool getwindowgeometry " + id);
+  EXPECT_NE(geometry.find("Geometry: 512x368"), std::string::npos) << geometry;
+  ASSERT_EQ(Quit(id), 0);
+}
+
 // When a replay has played out in a window, the keyboard has the game.
 TEST_F(Window, TheKeyboardTakesOverWhenAReplayEnds) {
   const fs::path rec = dir_ / "short.rec", trace = dir_ / "trace.jsonl";
