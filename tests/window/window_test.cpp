@@ -160,8 +160,12 @@ class Window : public ::testing::Test {
     const std::uintmax_t n = fs::file_size(p, ec);
     return ec ? 0 : n;
   }
+  // The id of the game's window, without the line's end.
   std::string FindWindow() {
-    return Capture("xdotool search --sync --onlyvisible --name '^Kurunoa$' 2>/dev/null | head -1");
+    std::string id =
+        Capture("xdotool search --sync --onlyvisible --name '^Kurunoa$' 2>/dev/null | head -1");
+    while (!id.empty() && id.back() == '\n') id.pop_back();
+    return id;
   }
   // Holds a key across several frames, as a person would.
   void Key(const std::string& window, const std::string& key) {
@@ -181,7 +185,6 @@ TEST_F(Window, OpensTitledKurunoaAtIntegerScales) {
   for (int scale : {1, 2}) {
     Start("--scale " + std::to_string(scale));
     std::string id = FindWindow();
-    while (!id.empty() && (id.back() == '\n')) id.pop_back();
     ASSERT_FALSE(id.empty()) << "no window titled Kurunoa";
     const std::string geometry = Capture("xdotool getwindowgeometry " + id);
     const std::string want = std::to_string(512 * scale) + "x" + std::to_string(368 * scale);
@@ -238,7 +241,6 @@ TEST_F(Window, KeysFromTheDesktopDriveTheMenuAndScreensMatchHeadlessOnes) {
 
   Start("--scale 1");
   std::string id = FindWindow();
-  while (!id.empty() && id.back() == '\n') id.pop_back();
   ASSERT_FALSE(id.empty());
   Key(id, "space");  // skip the intro
   std::this_thread::sleep_for(std::chrono::milliseconds(400));
@@ -275,7 +277,6 @@ TEST_F(Window, FocusElsewherePausesTheClockAndTheResumingKeyIsNotPassedOn) {
   const fs::path trace = dir_ / "trace.jsonl";
   Start("--scale 1 --trace " + trace.string());
   std::string id = FindWindow();
-  while (!id.empty() && id.back() == '\n') id.pop_back();
   ASSERT_FALSE(id.empty());
   Key(id, "space");  // skip the intro
   ASSERT_TRUE(WaitFor([&] { return Slurp(trace).find("\"mode\": 0") != std::string::npos; }, 8000));
@@ -357,7 +358,6 @@ TEST_F(Window, OverlaysAreAbsentFromScreenshots) {
   }
   Start("--scale 1" + shots);
   std::string id = FindWindow();
-  while (!id.empty() && id.back() == '\n') id.pop_back();
   ASSERT_FALSE(id.empty());
   Key(id, "space");  // skip the intro
   Key(id, "F6");     // the volume display
@@ -391,7 +391,6 @@ TEST_F(Window, SettingsSurviveASecondStart) {
   const fs::path ini = dir_ / "config" / "kurunoa" / "settings.ini";
   Start("--scale 1");
   std::string id = FindWindow();
-  while (!id.empty() && id.back() == '\n') id.pop_back();
   ASSERT_FALSE(id.empty());
   Key(id, "F5");
   Key(id, "F5");
@@ -403,7 +402,6 @@ TEST_F(Window, SettingsSurviveASecondStart) {
 
   Start("");
   id = FindWindow();
-  while (!id.empty() && id.back() == '\n') id.pop_back();
   ASSERT_FALSE(id.empty());
   // Each key changes what this start read: 8 becomes 7, fullscreen turns off.
   Key(id, "F5");
@@ -442,7 +440,6 @@ TEST_F(Window, AResizedWindowOpensAtItsSizeNextTime) {
   const fs::path ini = dir_ / "config" / "kurunoa" / "settings.ini";
   Start("");
   std::string id = FindWindow();
-  while (!id.empty() && id.back() == '\n') id.pop_back();
   ASSERT_FALSE(id.empty());
   EXPECT_NE(Capture("xdotool getwindowgeometry " + id).find("Geometry: 1024x736"),
             std::string::npos);
@@ -453,7 +450,6 @@ TEST_F(Window, AResizedWindowOpensAtItsSizeNextTime) {
 
   Start("");
   id = FindWindow();
-  while (!id.empty() && id.back() == '\n') id.pop_back();
   ASSERT_FALSE(id.empty());
   const std::string geometry = Capture("xdotool getwindowgeometry " + id);
   EXPECT_NE(geometry.find("Geometry: 512x368"), std::string::npos) << geometry;
@@ -466,7 +462,6 @@ TEST_F(Window, TheKeyboardTakesOverWhenAReplayEnds) {
   std::ofstream(rec) << "# seed 9\n0 SPACE\n1 -\n";
   Start("--scale 1 --replay " + rec.string() + " --trace " + trace.string());
   std::string id = FindWindow();
-  while (!id.empty() && id.back() == '\n') id.pop_back();
   ASSERT_FALSE(id.empty());
   ASSERT_TRUE(WaitFor([&] { return Slurp(trace).find("\"mode\": 0") != std::string::npos; }, 8000));
   EXPECT_EQ(Quit(id), 0) << "Escape did not reach the game after the replay";
@@ -507,7 +502,6 @@ TEST_F(Window, LettersFollowTheLayoutArrowsTheirPosition) {
   OwnWindow window(false);
   ASSERT_TRUE(window.Up());
   std::string id = FindWindow();
-  while (!id.empty() && id.back() == '\n') id.pop_back();
   ASSERT_FALSE(id.empty());
   struct Case {
     const char* Key;
@@ -567,7 +561,6 @@ void ExpectPictureInResizedWindow(Window& t, bool smooth, int w, int h) {
   OwnWindow window(smooth);
   ASSERT_TRUE(window.Up());
   std::string id = t.FindWindow();
-  while (!id.empty() && id.back() == '\n') id.pop_back();
   ASSERT_FALSE(id.empty());
   std::system(
       ("xdotool windowmove --sync " + id + " 0 0 windowsize --sync " + id + " 1100 800").c_str());
