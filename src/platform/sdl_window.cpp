@@ -280,10 +280,13 @@ void RememberWindowSize(int32_t w, int32_t h) {
   SaveSettings();
 }
 
-void MaskHeldKeys(SDL_Scancode pressed) {
+// On resuming: the keys and controller inputs held now (and the key that
+// resumed) reach the game only once released.
+void MaskHeldInputs(SDL_Scancode pressed) {
   const Uint8* state = SDL_GetKeyboardState(nullptr);
   for (int sc = 0; sc < SDL_NUM_SCANCODES; ++sc) gMasked[sc] = state[sc] != 0;
   if (pressed != SDL_SCANCODE_UNKNOWN) gMasked[pressed] = true;
+  MaskHeldPadInputs();
 }
 
 // One event; false when it asks to close.
@@ -329,10 +332,7 @@ bool HandleEvent(const SDL_Event& e) {
       // reaches the game only once released.
       if (DeskPaused()) {
         DeskKeyPressed(DeskKey::Other, RealMs());
-        if (!DeskPaused()) {
-          MaskHeldKeys(SDL_SCANCODE_UNKNOWN);
-          MaskHeldPadInputs();
-        }
+        if (!DeskPaused()) MaskHeldInputs(SDL_SCANCODE_UNKNOWN);
       }
       break;
     case SDL_KEYUP:
@@ -355,10 +355,7 @@ bool HandleEvent(const SDL_Event& e) {
       if (key == DeskKey::Other && (!DeskPaused() || modifier)) break;
       const bool wasPaused = DeskPaused();
       if (DeskKeyPressed(key, RealMs())) VolumeChanged();
-      if (wasPaused && !DeskPaused()) {
-        MaskHeldKeys(sc);
-        MaskHeldPadInputs();
-      }
+      if (wasPaused && !DeskPaused()) MaskHeldInputs(sc);
       break;
     }
     default:

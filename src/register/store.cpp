@@ -52,12 +52,6 @@ int LockFd = -1;
 int32_t TempSerial;
 bool StepsOfASave = false;
 
-// The folder of the register files, ending with a separator.
-std::string Folder() {
-  std::string path = DataPath("da\\da1.txt");
-  return path.substr(0, path.size() - std::strlen("da1.txt"));
-}
-
 uint64_t ContentHash(std::string_view bytes) {
   uint64_t h = 0xcbf29ce484222325ull;  // FNV-1a
   for (unsigned char c : bytes) h = (h ^ c) * 0x100000001b3ull;
@@ -123,7 +117,7 @@ bool UnlinkStep(const std::string& path, std::string* error) {
 
 // Makes the renames and removals in the folder durable.
 bool SyncFolder(std::string* error) {
-  const std::string folder = Folder();
+  const std::string folder = RegisterFolder();
   if (SaveStepFails(EIO)) return Fail(error, "cannot sync", folder);
   int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return Fail(error, "cannot open", folder);
@@ -255,7 +249,10 @@ void RemoveStaleTemporaries(const std::string& folder) {
 
 }  // namespace
 
-std::string RegisterFolder() { return Folder(); }
+std::string RegisterFolder() {
+  std::string path = DataPath("da\\da1.txt");
+  return path.substr(0, path.size() - std::strlen("da1.txt"));
+}
 
 RegisterFingerprint FingerprintOf(const RegisterFiles& files) {
   RegisterFingerprint f;
@@ -286,7 +283,7 @@ bool SaveStepFails(int error) {
 
 bool LockRegisterFolder(std::string* error) {
   UnlockRegisterFolder();
-  const std::string path = Folder() + kLockName;
+  const std::string path = RegisterFolder() + kLockName;
   int fd = SaveStepFails(EACCES)
                ? -1
                : ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
@@ -316,7 +313,7 @@ void UnlockRegisterFolder() {
 }
 
 void ReadRegisterFiles(RegisterFiles* files) {
-  const std::string folder = Folder();
+  const std::string folder = RegisterFolder();
   *files = RegisterFiles{};
   // Only the lock holder may finish or clear another save's files.
   if (LockFd >= 0) {
@@ -328,7 +325,7 @@ void ReadRegisterFiles(RegisterFiles* files) {
 }
 
 bool KeepDamagedFiles(const RegisterFiles& files, std::string* kept, std::string* error) {
-  const std::string folder = Folder();
+  const std::string folder = RegisterFolder();
   char stamp[32];
   const std::time_t now = std::time(nullptr);
   std::tm local{};
@@ -355,7 +352,7 @@ bool KeepDamagedFiles(const RegisterFiles& files, std::string* kept, std::string
 
 bool CommitRegisterFiles(const std::string& da1, const std::string& da2, std::string* late,
                          std::string* error) {
-  const std::string folder = Folder();
+  const std::string folder = RegisterFolder();
   late->clear();
   const std::string temp2 = TempName("da2.txt"), temp1 = TempName("da1.txt");
   const std::string commitTemp = TempName(kCommitName);
